@@ -1,0 +1,311 @@
+#include "nntp/IdGlobal.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "base/Exception.h"
+#include "base/SysUtils.h"
+
+namespace qp {
+
+const char* const FormatDayNames[8] = {"", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const FormatMonthNames[13] = {"",    "Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+namespace {
+
+const char* const kParseDayNames[7] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+const char* const kParseMonthNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+template <std::size_t N>
+int IndexOfName(const char* const (&names)[N], std::string_view text) {
+  if (text.size() != 3) return 0;
+  const std::string upper = UpperCase(text);
+  for (std::size_t i = 0; i < N; ++i)
+    if (upper == names[i]) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+void TrimLeftInPlace(std::string& s) {
+  s = TrimLeft(s);
+}
+
+// Closes a POSIX file descriptor once, on every path out of the copy.
+class TFileHandle {
+ public:
+  explicit TFileHandle(int fd) : FFd(fd) {}
+  ~TFileHandle() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  int Get() const { return FFd; }
+  bool Valid() const { return FFd >= 0; }
+  // Closes now and reports whether the close succeeded (a failed close can lose written data).
+  bool Close() {
+    const int fd = FFd;
+    FFd = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int FFd;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::write(fd, data, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool CopyContents(int in, int out) {
+  std::vector<char> buffer(64 * 1024);
+  while (true) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) return false;
+  }
+}
+
+}  // namespace
+
+std::string CutToken(std::string& source, const std::string& delimiter, bool remove) {
+  const std::size_t p = delimiter.empty() ? std::string::npos : source.find(delimiter);
+  if (p == std::string::npos) {
+    std::string token = source;
+    if (remove) source.clear();
+    return token;
+  }
+  std::string token = source.substr(0, p);
+  if (remove) source.erase(0, p + delimiter.size());
+  return token;
+}
+
+uint32_t TextToCardinal(std::string_view text) {
+  int64_t value = 0;
+  if (!TryStrToInt64(Trim(text), value)) return 0;
+  return static_cast<uint32_t>(static_cast<uint64_t>(value));
+}
+
+int DayNameToNumber(std::string_view text) {
+  return IndexOfName(kParseDayNames, text);
+}
+
+int MonthNameToNumber(std::string_view text) {
+  return IndexOfName(kParseMonthNames, text);
+}
+
+TDateTime ParseInternetDate(std::string& source) {
+  source = Trim(source);
+  if (source.empty()) return 0;
+
+  // The day name of RFC 5322 is optional; its token includes the comma that follows it.
+  if (DayNameToNumber(std::string_view(source).substr(0, 3)) > 0) {
+    CutToken(source, " ");
+    TrimLeftInPlace(source);
+  }
+
+  // "06-Jan-03" (the RFC 850 form still seen in HTTP dates) separates the date with "-";
+  // a "-" that first appears after a space belongs to the time zone, not to the date.
+  const std::size_t dash = Pos("-", source);
+  const std::string separator = (dash > 1 && dash < Pos(" ", source)) ? "-" : " ";
+
+  const int day = StrToIntDef(CutToken(source, separator), 1);
+  TrimLeftInPlace(source);
+  const int month = MonthNameToNumber(CutToken(source, separator));
+  TrimLeftInPlace(source);
+  int year = static_cast<uint16_t>(StrToIntDef(CutToken(source, " "), 1900));
+  // Two-digit years: 00..79 are this century, 80..99 the last one.
+  if (year < 80)
+    year += 2000;
+  else if (year < 100)
+    year += 1900;
+
+  TDateTime result = 0;
+  if (!TryEncodeDate(year, month, day, result)) return 0;
+
+  if (source.find(':') != std::string::npos) {
+    std::string time = CutToken(source, " ");
+    const int hour = StrToIntDef(CutToken(time, ":"), 0);
+    const int minute = StrToIntDef(CutToken(time, ":"), 0);
+    const int second = StrToIntDef(CutToken(time, " "), 0);
+    TDateTime timeOfDay = 0;
+    if (!TryEncodeTime(hour, minute, second, 0, timeOfDay)) return 0;
+    result += timeOfDay;
+  }
+  TrimLeftInPlace(source);
+  return result;
+}
+
+TDateTime ZoneOffsetFromText(std::string_view text) {
+  const std::string zone = Trim(text).substr(0, 5);
+  if (zone.empty() || (zone[0] != '+' && zone[0] != '-')) return 0;
+  int64_t hours = 0, minutes = 0;
+  if (!TryStrToInt64(zone.substr(1, 2), hours) || !TryStrToInt64(zone.substr(3, 2), minutes))
+    return 0;
+  TDateTime offset = 0;
+  if (hours < 0 || minutes < 0 ||
+      !TryEncodeTime(static_cast<int>(hours), static_cast<int>(minutes), 0, 0, offset))
+    return 0;
+  return zone[0] == '-' ? -offset : offset;
+}
+
+TDateTime LocalUtcOffset(std::time_t moment) {
+  std::tm local{};
+  if (localtime_r(&moment, &local) == nullptr || local.tm_isdst < 0)
+    throw EIdFailedToRetreiveTimeZoneInfo();
+  // Whole minutes: historic local mean times carry odd seconds that no zone text can express.
+  const long minutes = local.tm_gmtoff / 60;
+  return static_cast<double>(minutes) / (24.0 * 60.0);
+}
+
+TDateTime LocalUtcOffset() {
+  const std::time_t now = std::time(nullptr);
+  if (now == static_cast<std::time_t>(-1)) throw EIdFailedToRetreiveTimeZoneInfo();
+  return LocalUtcOffset(now);
+}
+
+TDateTime InternetDateToLocal(const std::string& text) {
+  std::string rest = text;
+  const TDateTime date = ParseInternetDate(rest);
+  const TDateTime zone = rest.size() >= 5 ? ZoneOffsetFromText(rest) : 0;
+  return date - zone + LocalUtcOffset();
+}
+
+std::string ZoneOffsetText(TDateTime offset, bool gmtWhenZero) {
+  if (offset == 0 && gmtWhenZero) return "GMT";
+  int hour = 0, minute = 0, second = 0, msec = 0;
+  DecodeTime(std::fabs(offset), hour, minute, second, msec);
+  return Format("%c%02d%02d", offset >= 0 ? '+' : '-', hour, minute);
+}
+
+std::string LocalDateToInternet(TDateTime dateTime, bool gmtWhenZero) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+  DecodeDate(dateTime, year, month, day);
+  DecodeTime(dateTime, hour, minute, second, msec);
+  const std::string time = Format("%02d:%02d:%02d", hour, minute, second);
+  const std::string zone = ZoneOffsetText(LocalUtcOffset(), gmtWhenZero);
+  return Format("%s, %d %s %d %s %s", FormatDayNames[DayOfWeek(dateTime)], day,
+                FormatMonthNames[month], year, time.c_str(), zone.c_str());
+}
+
+void SplitCommaList(TStringList& list, std::string_view text) {
+  list.Clear();
+  std::string item;
+  int quotes = 0;
+  const auto flush = [&] {
+    std::string trimmed = Trim(item);
+    if (!trimmed.empty()) list.Add(std::move(trimmed));
+    item.clear();
+    quotes = 0;
+  };
+  for (const char c : text) {
+    if (c == '"') ++quotes;
+    // Only the first quoted span of an item protects its commas, as in a quoted display
+    // name of RFC 5322 ("Doe, John" <john@example.com>).
+    if (c == ',' && quotes != 1)
+      flush();
+    else
+      item += c;
+  }
+  flush();
+}
+
+bool IsDottedQuad(std::string_view text) {
+  std::string rest = Trim(text);
+  for (int i = 0; i < 4; ++i) {
+    int64_t value = 0;
+    if (!TryStrToInt64(CutToken(rest, "."), value) || value < 0 || value > 255) return false;
+  }
+  return true;
+}
+
+bool IsHostNameText(std::string_view text) {
+  return (text.empty() || text[0] != '.') && !IsDottedQuad(text);
+}
+
+std::string FromFirstDot(std::string_view text) {
+  const std::size_t p = text.find('.');
+  return std::string(p == std::string_view::npos ? text : text.substr(p));
+}
+
+std::size_t FindInMemory(std::string_view pattern, const void* block, std::size_t length) {
+  const std::size_t n = pattern.size();
+  if (n == 0 || block == nullptr || length < n) return 0;
+  const char* const base = static_cast<const char*>(block);
+  const char* p = base;
+  // One past the last position where a match can start.
+  const char* const end = base + (length - n) + 1;
+  const char first = pattern[0];
+  while (p < end) {
+    p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(end - p)));
+    if (p == nullptr) return 0;
+    if (std::memcmp(p + 1, pattern.data() + 1, n - 1) == 0)
+      return static_cast<std::size_t>(p - base) + 1;
+    ++p;
+  }
+  return 0;
+}
+
+std::string TempFolder() {
+  const char* env = std::getenv("TMPDIR");
+  std::string folder = (env != nullptr && *env != '\0') ? env : "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string MakeTempFile(const std::string& prefix) {
+  // The prefix is a name part, never a path: a "/" in it would leave the temporary folder.
+  std::string namePart = prefix.substr(0, 3);
+  for (char& c : namePart)
+    if (c == '/' || c == '\0') c = '_';
+  std::string path = TempFolder() + namePart + "XXXXXX";
+  std::vector<char> buffer(path.begin(), path.end());
+  buffer.push_back('\0');
+  const int fd = ::mkstemp(buffer.data());
+  if (fd < 0) {
+    const std::string reason = std::strerror(errno);
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", path.c_str(), reason.c_str()));
+  }
+  ::close(fd);
+  return std::string(buffer.data());
+}
+
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
+  TFileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.Valid()) return false;
+  struct stat info {};
+  // Only regular files are copied; checking first means nothing is created for a folder.
+  if (::fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // O_EXCL makes "does the target exist" and "create it" one step, so a file that appears
+  // between a check and the open is never overwritten.
+  TFileHandle out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!out.Valid()) return false;
+  if (!CopyContents(in.Get(), out.Get()) || !out.Close()) {
+    // The target is the file made above, so removing the partial copy loses nothing.
+    ::unlink(to.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qp

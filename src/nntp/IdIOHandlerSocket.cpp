@@ -1,0 +1,170 @@
+#include "nntp/IdIOHandlerSocket.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "nntp/IdAntiFreeze.h"
+#include "nntp/IdSocks.h"
+
+namespace qp {
+
+TIdConnectThread::TIdConnectThread(TIdSocketHandle& binding) : FBinding(binding) {
+  FThread = std::thread([this] { Execute(); });
+}
+
+TIdConnectThread::~TIdConnectThread() {
+  Join();
+}
+
+void TIdConnectThread::Execute() {
+  std::string failure;
+  try {
+    // 10009 and 10038: the socket was closed under the pending connect on purpose.
+    GStack().CheckSocketResult(FBinding.ConnectRemote(), {Id_WSAEBADF, Id_WSAENOTSOCK});
+  } catch (const Exception& e) {
+    failure = e.Message();
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  std::lock_guard<std::mutex> lock(FLock);
+  FFailureMessage = std::move(failure);
+  FFinished = true;
+  FFinishedSignal.notify_all();
+}
+
+bool TIdConnectThread::Finished() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return FFinished;
+}
+
+bool TIdConnectThread::WaitFinished(int ms) {
+  std::unique_lock<std::mutex> lock(FLock);
+  return FFinishedSignal.wait_for(lock, std::chrono::milliseconds(std::max(0, ms)),
+                                  [this] { return FFinished; });
+}
+
+std::string TIdConnectThread::FailureMessage() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return FFailureMessage;
+}
+
+void TIdConnectThread::Terminate() {
+  FBinding.AbortConnect();
+}
+
+void TIdConnectThread::Join() {
+  if (FThread.joinable()) FThread.join();
+}
+
+TIdIOHandlerSocket::~TIdIOHandlerSocket() {
+  try {
+    CloseHandler();
+  } catch (...) {
+    // A destructor must not throw; the socket is closed either way.
+  }
+}
+
+void TIdIOHandlerSocket::CloseHandler() {
+  if (FBinding) {
+    FBinding->ReleaseSocket(true);
+    FBinding.reset();
+  }
+}
+
+void TIdIOHandlerSocket::OpenHandler() {
+  if (!FBinding) FBinding = std::make_unique<TIdSocketHandle>();
+}
+
+bool TIdIOHandlerSocket::IsOpen() {
+  return FBinding && FBinding->Allocated();
+}
+
+bool TIdIOHandlerSocket::WaitReadable(int ms) {
+  if (!FBinding) throw EIdConnClosedGracefully();
+  return FBinding->WaitReadable(ms);
+}
+
+int TIdIOHandlerSocket::Receive(void* buffer, int length) {
+  if (!FBinding) throw EIdConnClosedGracefully();
+  return FBinding->Receive(buffer, length);
+}
+
+int TIdIOHandlerSocket::Send(const void* buffer, int length) {
+  if (!FBinding) throw EIdConnClosedGracefully();
+  return FBinding->Send(buffer, length);
+}
+
+void TIdIOHandlerSocket::ConnectTo(const std::string& host, int port, const std::string& boundIP,
+                                   int boundPort, int boundPortLow, int boundPortHigh,
+                                   TIdSocksInfo* socksInfo, int timeout) {
+  OpenHandler();
+  TIdSocketHandle& binding = *FBinding;
+  binding.OpenSocket(Id_SOCK_STREAM, 0);
+  binding.IP = boundIP;
+  binding.Port = boundPort;
+  binding.ClientPortMin = boundPortLow;
+  binding.ClientPortMax = boundPortHigh;
+  binding.BindLocal();
+
+  const bool viaProxy = socksInfo != nullptr && socksInfo->Version != svNoSocks;
+  const std::string targetHost = viaProxy ? socksInfo->Host : host;
+  const int targetPort = viaProxy ? socksInfo->Port : port;
+  TIdStack& stack = GStack();
+  if (!TIdStack::IsIPLiteral(targetHost)) ReportStatus(StatusResolving, targetHost);
+  binding.SetRemote(stack.ResolveHostAddress(targetHost), targetPort);
+
+  if (!UseNagle) {
+    const int32_t on = 1;
+    binding.SetSockOpt(Id_IPPROTO_TCP, Id_TCP_NODELAY, &on, sizeof on);
+  }
+  ReportStatus(StatusConnecting, binding.RemoteIP());
+
+  if (timeout != -1) {
+    ConnectWithTimeout(timeout);
+  } else if (AntiFreezeInUse()) {
+    ConnectWithTimeout(kDefaultConnectTimeout);
+  } else {
+    stack.CheckSocketResult(binding.ConnectRemote());
+  }
+
+  if (socksInfo != nullptr) socksInfo->NegotiateSocks(Connection(), host, port);
+}
+
+void TIdIOHandlerSocket::ConnectWithTimeout(int ms) {
+  const bool unlimited = ms == -2;
+  int slice = kConnectSlice;
+  if (AntiFreezeInUse()) slice = std::min(CurrentAntiFreeze()->IdleTimeOut, kConnectSlice);
+  // A zero slice would never use up the time.
+  slice = std::max(1, slice);
+
+  TIdConnectThread thread(*FBinding);
+  int remaining = std::max(0, ms);
+  bool finished = false;
+  while (unlimited || remaining > slice) {
+    // Waking as soon as the thread finishes keeps the slicing but answers a refusal at once.
+    finished = thread.WaitFinished(slice);
+    if (!unlimited) remaining -= slice;
+    PumpIfDue(true, false);
+    if (finished || thread.Finished()) {
+      finished = true;
+      remaining = 0;
+      break;
+    }
+  }
+  if (!finished) finished = thread.WaitFinished(remaining);
+
+  if (finished) {
+    thread.Join();
+    const std::string failure = thread.FailureMessage();
+    if (!failure.empty()) throw EIdConnectException(failure);
+    return;
+  }
+  // Out of time: end the pending connect, wait for the thread, then close; closing only
+  // after the thread has ended keeps the descriptor from being reused under it.
+  thread.Terminate();
+  thread.Join();
+  CloseHandler();
+  throw EIdConnectTimeout();
+}
+
+}  // namespace qp

@@ -1,0 +1,81 @@
+// The socket realisation of the I/O layer, with the timed connect on a second thread.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "nntp/IdIOHandler.h"
+#include "nntp/IdSocketHandle.h"
+
+namespace qp {
+
+// Connects one socket object on its own thread so the UI thread can keep pumping events
+// and give up after a time limit. Created and owned by ConnectWithTimeout for one connect;
+// destroying it waits for the thread. Shared with the caller: the socket object (connected
+// here; the caller may only abort it until Finished), the failure message (written before
+// the finished mark) and the finished mark.
+class TIdConnectThread {
+ public:
+  explicit TIdConnectThread(TIdSocketHandle& binding);
+  ~TIdConnectThread();
+  TIdConnectThread(const TIdConnectThread&) = delete;
+  TIdConnectThread& operator=(const TIdConnectThread&) = delete;
+
+  bool Finished() const;
+  // Waits at most ms for the thread to finish; true when it has.
+  bool WaitFinished(int ms);
+  // The failure message, "" when the connect succeeded. Valid once Finished.
+  std::string FailureMessage() const;
+  // Asks the thread to stop: aborts the pending connect on the socket.
+  void Terminate();
+  void Join();
+
+ private:
+  void Execute();
+
+  TIdSocketHandle& FBinding;
+  mutable std::mutex FLock;
+  std::condition_variable FFinishedSignal;
+  bool FFinished = false;
+  std::string FFailureMessage;
+  std::thread FThread;
+};
+
+// Owned by the connection (see TIdIOHandler); used on the connection's thread.
+class TIdIOHandlerSocket : public TIdIOHandler {
+ public:
+  ~TIdIOHandlerSocket() override;
+
+  // false sets TCP_NODELAY on every connect.
+  bool UseNagle = true;
+
+  void CloseHandler() override;
+  void ConnectTo(const std::string& host, int port, const std::string& boundIP, int boundPort,
+                 int boundPortLow, int boundPortHigh, TIdSocksInfo* socksInfo,
+                 int timeout) override;
+  bool IsOpen() override;
+  void OpenHandler() override;
+  bool WaitReadable(int ms) override;
+  int Receive(void* buffer, int length) override;
+  int Send(const void* buffer, int length) override;
+
+  // The socket object; nullptr outside OpenHandler .. CloseHandler.
+  TIdSocketHandle* Binding() const { return FBinding.get(); }
+
+  // Default limit of a connect while an anti-freeze is in use, and the slice length.
+  static constexpr int kDefaultConnectTimeout = 120000;
+  static constexpr int kConnectSlice = 125;
+
+ protected:
+  // Connects Binding on a TIdConnectThread within ms (-2: no limit), pumping the UI
+  // between slices. Raises EIdConnectException or EIdConnectTimeout.
+  void ConnectWithTimeout(int ms);
+
+ private:
+  std::unique_ptr<TIdSocketHandle> FBinding;
+};
+
+}  // namespace qp

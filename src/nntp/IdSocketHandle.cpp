@@ -1,0 +1,135 @@
+#include "nntp/IdSocketHandle.h"
+
+#include <algorithm>
+
+#include "nntp/IdAntiFreeze.h"
+
+namespace qp {
+
+TIdSocketHandle::~TIdSocketHandle() {
+  try {
+    ReleaseSocket(true);
+  } catch (...) {
+    // A destructor must not throw; the descriptor is gone either way.
+  }
+}
+
+void TIdSocketHandle::OpenSocket(int socketType, int protocol) {
+  ReleaseSocket(true);
+  FHandle.store(GStack().CreateSocketHandle(socketType, protocol));
+  FAllocated.store(true);
+}
+
+void TIdSocketHandle::ReleaseSocket(bool resetLocal) {
+  if (!FAllocated.exchange(false)) return;
+  TIdStack& stack = GStack();
+  const TIdStackSocketHandle handle = FHandle.load();
+  stack.WSShutdown(handle, Id_SD_Send);
+  stack.WSCloseSocket(handle);
+  ResetBinding(resetLocal);
+}
+
+void TIdSocketHandle::ResetBinding(bool resetLocal) {
+  FAllocated.store(false);
+  FHandle.store(Id_INVALID_SOCKET);
+  if (resetLocal) {
+    IP.clear();
+    Port = 0;
+  }
+  FRemoteIP.clear();
+  FRemotePort = 0;
+}
+
+void TIdSocketHandle::BindLocal() {
+  if (Port != 0 || ClientPortMin == 0 || ClientPortMax == 0) {
+    if (!TryBindLocal()) throw EIdCouldNotBindSocket();
+    return;
+  }
+  if (ClientPortMax < ClientPortMin) throw EIdInvalidPortRange(ClientPortMin, ClientPortMax);
+  for (int port = ClientPortMax; port >= ClientPortMin; --port) {
+    Port = port;
+    if (TryBindLocal()) return;
+  }
+  throw EIdCanNotBindPortInRange(ClientPortMin, ClientPortMax);
+}
+
+bool TIdSocketHandle::TryBindLocal() {
+  TIdStack& stack = GStack();
+  if (stack.CheckSocketResult(stack.WSBind(Handle(), IP, Port), {Id_WSAEADDRINUSE})) {
+    return false;
+  }
+  int family = 0;
+  stack.CheckSocketResult(stack.WSGetSockName(Handle(), family, IP, Port));
+  return true;
+}
+
+int TIdSocketHandle::ConnectRemote(int family) {
+  (void)family;  // IPv4 only
+  TIdStack& stack = GStack();
+  const int result = stack.WSConnect(Handle(), FRemoteIP, FRemotePort);
+  if (result == 0) {
+    int nameFamily = 0;
+    stack.CheckSocketResult(stack.WSGetSockName(Handle(), nameFamily, IP, Port));
+    stack.CheckSocketResult(stack.WSGetPeerName(Handle(), nameFamily, FRemoteIP, FRemotePort));
+  }
+  return result;
+}
+
+void TIdSocketHandle::SetRemote(const std::string& ip, int port) {
+  FRemoteIP = ip;
+  FRemotePort = port;
+}
+
+bool TIdSocketHandle::WaitReadable(int ms) {
+  if (!Allocated()) throw EIdConnClosedGracefully();
+  TIdStack& stack = GStack();
+  auto waitOnce = [&](int slice) {
+    TIdSocketList list{Handle()};
+    // A failing wait counts like a time-out: nothing became readable.
+    const bool readable = stack.WaitForReadable(list, slice) == 1;
+    PumpIfDue(!readable, false);
+    return readable;
+  };
+  if (AntiFreezeInUse()) {
+    // Cut the wait into slices of at most IdleTimeOut so the UI is pumped between them:
+    // first the remainder, then whole slices (1000 ms at 250 gives four waits of 250).
+    const int idle = std::max(1, CurrentAntiFreeze()->IdleTimeOut);
+    if (ms == -2) {
+      while (!waitOnce(idle)) {
+        if (!Allocated()) throw EIdConnClosedGracefully();
+      }
+      return true;
+    }
+    if (ms > idle) {
+      int first = ms % idle;
+      if (first == 0) first = idle;
+      if (waitOnce(first)) return true;
+      for (int left = ms - first; left > 0; left -= idle) {
+        // A pumped event handler may have closed this socket meanwhile.
+        if (!Allocated()) throw EIdConnClosedGracefully();
+        if (waitOnce(idle)) return true;
+      }
+      return false;
+    }
+  }
+  return waitOnce(ms);
+}
+
+int TIdSocketHandle::Receive(void* buffer, int length) {
+  return GStack().WSRecv(Handle(), buffer, length, 0);
+}
+
+int TIdSocketHandle::Send(const void* buffer, int length) {
+  return GStack().WSSend(Handle(), buffer, length, 0);
+}
+
+void TIdSocketHandle::SetSockOpt(int level, int optName, const void* value, int length) {
+  TIdStack& stack = GStack();
+  stack.CheckSocketResult(stack.WSSetSockOpt(Handle(), level, optName, value, length));
+}
+
+void TIdSocketHandle::AbortConnect() {
+  if (Allocated()) GStack().WSShutdown(Handle(), Id_SD_Both);
+}
+
+}  // namespace qp

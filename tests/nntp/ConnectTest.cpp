@@ -1,0 +1,254 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "nntp/IdAntiFreeze.h"
+#include "nntp/IdIOHandlerSocket.h"
+#include "nntp/IdTCPClient.h"
+#include "support/LoopbackServer.h"
+
+namespace qp {
+namespace {
+
+using test::LoopbackServer;
+using test::PeerSession;
+
+// Counts the pumps of an anti-freeze for the duration of a test.
+class AntiFreezeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RecordMainThread();
+    SetAntiFreezePump([this](bool allPending) {
+      ++FPumps;
+      if (allPending) ++FFullPumps;
+    });
+  }
+  void TearDown() override { SetAntiFreezePump(nullptr); }
+
+  int FPumps = 0;
+  int FFullPumps = 0;
+};
+
+TEST(Connect, RefusedWithoutAntiFreezeIsASocketError) {
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = test::UnusedLoopbackPort();
+  try {
+    client.Connect();
+    FAIL() << "no exception";
+  } catch (const EIdSocketError& e) {
+    EXPECT_EQ(e.SocketErrorCode(), 10061);
+    EXPECT_EQ(e.Message(), "Socket Error # 10061\r\nConnection refused.");
+  }
+  EXPECT_FALSE(client.Connected());
+}
+
+TEST(Connect, TimedConnectUsesTheThreadEvenWithoutAntiFreeze) {
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = test::UnusedLoopbackPort();
+  try {
+    client.Connect(5000);
+    FAIL() << "no exception";
+  } catch (const EIdConnectException& e) {
+    EXPECT_EQ(e.Message(), SocketErrorText(10061));
+  }
+  LoopbackServer server([](PeerSession& peer) { peer.Send("hi\r\n"); });
+  client.Port = server.Port();
+  client.Connect(5000);
+  EXPECT_EQ(client.ReadLn(), "hi");
+}
+
+TEST(Connect, ConnectTimesOutWhenNobodyAnswers) {
+  // A listener with a full accept queue drops further connection attempts, so a connect
+  // to it stays pending until it is given up.
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<int> fillers;
+  for (int i = 0; i < 2; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    fillers.push_back(fd);
+  }
+  ::usleep(100 * 1000);
+
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = ntohs(address.sin_port);
+  try {
+    client.Connect(300);
+    FAIL() << "connected although the queue is full";
+  } catch (const EIdConnectTimeout& e) {
+    EXPECT_EQ(e.Message(), "Connect timed out.");
+  }
+  EXPECT_FALSE(client.Connected());
+  for (int fd : fillers) ::close(fd);
+  ::close(listener);
+}
+
+TEST(Connect, StatusesForNamesAndLiterals) {
+  struct Row {
+    const char* name;
+    std::string host;
+    std::vector<std::string> statuses;
+  };
+  const Row rows[] = {
+      {"literal", "127.0.0.1", {"Connecting to 127.0.0.1.", "Connected."}},
+      {"name",
+       "localhost",
+       {"Resolving hostname localhost.", "Connecting to 127.0.0.1.", "Connected."}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    LoopbackServer server([](PeerSession& peer) { peer.WaitClosed(); });
+    TIdTCPClient client;
+    client.Host = r.host;
+    client.Port = server.Port();
+    std::vector<std::string> seen;
+    std::vector<TIdComponent*> senders;
+    client.OnStatus = [&](TIdComponent& sender, TIdStatus, const std::string& text) {
+      seen.push_back(text);
+      senders.push_back(&sender);
+    };
+    client.Connect();
+    EXPECT_EQ(seen, r.statuses);
+    // The connect-time statuses come from the I/O layer, the last one from the client.
+    EXPECT_EQ(senders.front(), client.IOHandler());
+    EXPECT_EQ(senders.back(), &client);
+  }
+}
+
+TEST(Connect, SocksVersionsAreRefusedUntilNegotiationExists) {
+  LoopbackServer server([](PeerSession& peer) { peer.WaitClosed(1000); });
+  TIdTCPClient client;
+  client.Host = "news";
+  client.Port = 119;
+  TIdSocksInfo proxy;
+  proxy.Version = svSocks5;
+  proxy.Host = "127.0.0.1";
+  proxy.Port = server.Port();
+  proxy.Authentication = saUsernamePassword;
+  proxy.Username = "u";
+  proxy.Password = "p";
+  client.SetSocksInfo(proxy);
+  EXPECT_EQ(client.SocksInfo().Password, "p");
+  EXPECT_EQ(client.SocksInfo().Authentication, saUsernamePassword);
+  EXPECT_THROW(client.Connect(), EIdSocksError);
+  EXPECT_FALSE(client.Connected());
+  server.Join();
+  EXPECT_EQ(server.Received(), "");
+}
+
+TEST_F(AntiFreezeTest, RefusedWithAntiFreezeIsAConnectException) {
+  TIdAntiFreeze antiFreeze;
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = test::UnusedLoopbackPort();
+  try {
+    client.Connect();
+    FAIL() << "no exception";
+  } catch (const EIdConnectException& e) {
+    EXPECT_EQ(e.Message(), "Socket Error # 10061\r\nConnection refused.");
+  }
+  EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(AntiFreezeTest, WaitsAreSlicedAndPumpedWhileIdle) {
+  LoopbackServer server([](PeerSession& peer) { peer.WaitClosed(); });
+  TIdAntiFreeze antiFreeze;
+  antiFreeze.IdleTimeOut = 50;
+  TIdTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.Connect();
+  const int afterConnect = FPumps;
+  EXPECT_EQ(client.ReadLn("", 200), "");
+  EXPECT_TRUE(client.ReadTimedOut());
+  EXPECT_EQ(FPumps - afterConnect, 4);
+  EXPECT_EQ(FFullPumps, FPumps);
+
+  // Sends pump only when OnlyWhenIdle is off; ApplicationHasPriority off pumps one event.
+  const int beforeSends = FPumps;
+  client.WriteLn("a");
+  EXPECT_EQ(FPumps, beforeSends);
+  antiFreeze.OnlyWhenIdle = false;
+  antiFreeze.ApplicationHasPriority = false;
+  client.WriteLn("b");
+  EXPECT_EQ(FPumps, beforeSends + 1);
+  EXPECT_EQ(FFullPumps, beforeSends);
+
+  antiFreeze.Active = false;
+  EXPECT_FALSE(AntiFreezeInUse());
+  EXPECT_EQ(client.ReadLn("", 60), "");
+  EXPECT_EQ(FPumps, beforeSends + 1);
+}
+
+TEST_F(AntiFreezeTest, NotInUseOnOtherThreadsOrWithoutInstance) {
+  EXPECT_FALSE(AntiFreezeInUse());
+  TIdAntiFreeze antiFreeze;
+  EXPECT_TRUE(AntiFreezeInUse());
+  bool otherThread = true;
+  std::thread([&] { otherThread = AntiFreezeInUse(); }).join();
+  EXPECT_FALSE(otherThread);
+}
+
+TEST(WorkBrackets, NestedBracketsReportAsOne) {
+  TIdComponent component;
+  std::vector<std::string> events;
+  component.OnWorkBegin = [&](TIdComponent&, TWorkMode mode, int max) {
+    events.push_back(Format("begin %d %d", mode, max));
+  };
+  component.OnWork = [&](TIdComponent&, TWorkMode mode, int count) {
+    events.push_back(Format("work %d %d", mode, count));
+  };
+  component.OnWorkEnd = [&](TIdComponent&, TWorkMode mode) {
+    events.push_back(Format("end %d", mode));
+  };
+  component.AdvanceWork(WorkRead, 5);
+  component.StartWork(WorkWrite, 100);
+  component.StartWork(WorkWrite, 7);
+  component.AdvanceWork(WorkWrite, 10);
+  component.FinishWork(WorkWrite);
+  component.AdvanceWork(WorkWrite, 1);
+  component.FinishWork(WorkWrite);
+  component.FinishWork(WorkWrite);
+  component.StartWork(WorkWrite, 3);
+  const std::vector<std::string> expected = {"begin 1 100", "work 1 10", "work 1 11", "end 1",
+                                             "begin 1 3"};
+  EXPECT_EQ(events, expected);
+}
+
+TEST(ReportStatus, Texts) {
+  struct Row {
+    TIdStatus status;
+    std::string argument;
+    std::string text;
+  };
+  const Row rows[] = {
+      {StatusResolving, "news", "Resolving hostname news."},
+      {StatusConnecting, "10.0.0.1", "Connecting to 10.0.0.1."},
+      {StatusConnected, "news", "Connected."},
+      {StatusDisconnecting, "", "Disconnecting."},
+      {StatusDisconnected, "", "Disconnected."},
+      {StatusFreeText, "100% done", "100% done"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.text);
+    EXPECT_EQ(TIdComponent::StatusText(r.status, r.argument), r.text);
+  }
+}
+
+}  // namespace
+}  // namespace qp

@@ -1,0 +1,25 @@
+// A temporary folder for one test: created empty under the system temp path, removed with
+// everything in it when the object is destroyed.
+#pragma once
+
+#include <string>
+
+namespace qp::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder's path, without a trailing separator.
+  const std::string& Path() const { return FPath; }
+  // Path() joined with name.
+  std::string File(const std::string& name) const { return FPath + "/" + name; }
+
+ private:
+  std::string FPath;
+};
+
+}  // namespace qp::test
