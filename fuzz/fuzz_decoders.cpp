@@ -1,0 +1,44 @@
+// libFuzzer entry point: the input, split at LF, through every line decoder and the header
+// word decoder. Only the documented exceptions may escape a decoder.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/Exception.h"
+#include "base/Streams.h"
+#include "message/IdCoderHeader.h"
+#include "message/IdCoderMIME.h"
+#include "message/IdCoderQuotedPrintable.h"
+#include "message/IdCoderUUE.h"
+#include "message/IdCoderXXE.h"
+#include "nntp/IdException.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  qp::TIdDecoderMIME mime;
+  qp::TIdDecoderUUE uue;
+  qp::TIdDecoderXXE xxe;
+  qp::TIdDecoderQuotedPrintable quotedPrintable;
+  qp::TMemoryStream out;
+  std::size_t start = 0;
+  while (start <= input.size()) {
+    std::size_t end = input.find('\n', start);
+    if (end == std::string_view::npos) end = input.size();
+    const std::string line(input.substr(start, end - start));
+    try {
+      mime.DecodeToStream(line, out);
+    } catch (const qp::EIdException&) {
+    }
+    uue.DecodeToStream(line, out);
+    xxe.DecodeToStream(line, out);
+    quotedPrintable.DecodeToStream(line, out);
+    start = end + 1;
+  }
+  try {
+    qp::DecodeHeaderWords(std::string(input));
+  } catch (const qp::EConvertError&) {
+  }
+  qp::JisToShiftJis(std::string(input));
+  return 0;
+}
