@@ -1,0 +1,152 @@
+// Header download as the user waits for it: a group of 100,000 overview lines served over
+// loopback, fetched end to end by `quillpost-cli news ... overview` (connect, select the
+// group, xover, parse every field, write JSON), against a plain receive loop that only
+// counts the same bytes, in the same run.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "BenchSupport.h"
+
+namespace {
+
+constexpr int kLines = 100000;
+
+std::string OverviewListing() {
+  std::string s;
+  s.reserve(kLines * 160);
+  char line[512];
+  for (int i = 1; i <= kLines; ++i) {
+    const int n = std::snprintf(
+        line, sizeof line,
+        "%d\tRe: Benchmark subject number %d about something\tSomeone <user%d@example.org>\t"
+        "Sun, 05 Jan 2003 14:%02d:%02d +0100\t<msg%d@example.org>\t<ref%d@example.org>\t%d\t%d\t"
+        "Xref: news alt.bench:%d\r\n",
+        i, i, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
+    s.append(line, static_cast<std::size_t>(n));
+  }
+  return s + ".\r\n";
+}
+
+// Serves connections one after another: either the news dialogue or, in raw mode, just the
+// listing bytes followed by a close.
+class Server {
+ public:
+  explicit Server(const std::string& listing) : FListing(listing) {
+    FFd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(FFd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(FFd, 4);
+    socklen_t len = sizeof a;
+    ::getsockname(FFd, reinterpret_cast<sockaddr*>(&a), &len);
+    FPort = ntohs(a.sin_port);
+  }
+  ~Server() { ::close(FFd); }
+  int Port() const { return FPort; }
+
+  void ServeOnce(bool raw) {
+    const int c = ::accept(FFd, nullptr, nullptr);
+    if (c < 0) return;
+    if (raw) {
+      SendAll(c, FListing);
+    } else {
+      SendAll(c, "200 bench\r\n");
+      std::string pending;
+      char buf[4096];
+      for (;;) {
+        const std::size_t eol = pending.find("\r\n");
+        if (eol == std::string::npos) {
+          const ssize_t n = ::recv(c, buf, sizeof buf, 0);
+          if (n <= 0) break;
+          pending.append(buf, static_cast<std::size_t>(n));
+          continue;
+        }
+        const std::string cmd = pending.substr(0, eol);
+        pending.erase(0, eol + 2);
+        if (cmd == "mode reader") SendAll(c, "200 reader\r\n");
+        else if (cmd.rfind("Group ", 0) == 0) SendAll(c, "211 100000 1 100000 alt.bench\r\n");
+        else if (cmd.rfind("xover ", 0) == 0) SendAll(c, "224 overview\r\n" + FListing);
+        else if (cmd == "Quit") break;
+        else SendAll(c, "500 ?\r\n");
+      }
+    }
+    ::close(c);
+  }
+
+ private:
+  static void SendAll(int fd, const std::string& s) {
+    std::size_t done = 0;
+    while (done < s.size()) {
+      const ssize_t n = ::send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
+      if (n <= 0) return;
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  const std::string& FListing;
+  int FFd = -1;
+  int FPort = 0;
+};
+
+double PlainLoopSeconds(Server& server) {
+  std::thread t([&] { server.ServeOnce(true); });
+  qp::bench::Stopwatch watch;
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(server.Port()));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  char buf[32768];
+  std::size_t total = 0;
+  for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) total += static_cast<std::size_t>(n);
+  const double seconds = watch.Seconds();
+  ::close(fd);
+  t.join();
+  std::printf("plain receive loop: %zu bytes in %.3f s\n", total, seconds);
+  return seconds;
+}
+
+double CliSeconds(Server& server) {
+  std::thread t([&] { server.ServeOnce(false); });
+  const std::string command = std::string(QP_CLI_PATH) + " news 127.0.0.1:" +
+                              std::to_string(server.Port()) + " overview alt.bench > /dev/null";
+  qp::bench::Stopwatch watch;
+  const int status = std::system(command.c_str());
+  const double seconds = watch.Seconds();
+  t.join();
+  if (status != 0) {
+    std::printf("quillpost-cli failed with status %d\n", status);
+    std::exit(1);
+  }
+  std::printf("quillpost-cli overview: %d articles in %.3f s\n", kLines, seconds);
+  return seconds;
+}
+
+}  // namespace
+
+int main() {
+  const std::string listing = OverviewListing();
+  const double mb = static_cast<double>(listing.size()) / 1e6;
+  std::printf("listing: %d overview lines, %.1f MB\n", kLines, mb);
+  Server server(listing);
+  double plain = 1e9, cli = 1e9;
+  for (int round = 0; round < 3; ++round) {  // best of three for each
+    plain = std::min(plain, PlainLoopSeconds(server));
+    cli = std::min(cli, CliSeconds(server));
+  }
+  const double plainRate = mb / plain, cliRate = mb / cli;
+  std::printf("baseline: plain receive loop %.1f MB/s; quillpost-cli overview %.1f MB/s\n",
+              plainRate, cliRate);
+  qp::bench::PrintResult("overview_cli", cliRate, "MB/s", cliRate / plainRate, 0.1);
+  return 0;
+}

@@ -1,0 +1,28 @@
+// A minimal JSON writer for the command-line companion: one object per line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qp {
+
+// The text as a JSON string literal. Valid UTF-8 passes through; any other text is taken as
+// 8-bit Latin-1, so every byte still reaches the reader as the character it stands for.
+std::string JsonString(std::string_view text);
+
+// Builds one JSON object field by field; Str/Num/Raw append "name":value pairs.
+class TJsonObject {
+ public:
+  TJsonObject& Str(std::string_view name, std::string_view value);
+  TJsonObject& Num(std::string_view name, int64_t value);
+  // value must already be JSON (an array or an object).
+  TJsonObject& Raw(std::string_view name, std::string_view value);
+  std::string Text() const { return "{" + FBody + "}"; }
+
+ private:
+  void Name(std::string_view name);
+  std::string FBody;
+};
+
+}  // namespace qp

@@ -1,0 +1,221 @@
+#include "cli/NewsCommand.h"
+
+#include <sys/stat.h>
+
+#include "base/DateTime.h"
+#include "base/Exception.h"
+#include "base/SysUtils.h"
+#include "cli/Json.h"
+#include "message/AttachmentName.h"
+#include "message/IdMessage.h"
+#include "message/IdMessageParts.h"
+#include "nntp/client/IdNNTP.h"
+
+namespace qp {
+
+namespace {
+
+const char* const kUsage =
+    "usage: quillpost-cli news [--user U --password P] HOST[:PORT] groups\n"
+    "       quillpost-cli news [--user U --password P] HOST[:PORT] overview GROUP\n"
+    "       quillpost-cli news [--user U --password P] HOST[:PORT] article GROUP NUMBER "
+    "[--save DIR]\n";
+
+class EUsage : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+struct Options {
+  std::string user, password, host, action, group, saveDir;
+  int port = 119;
+  uint32_t number = 0;
+  bool login = false;
+};
+
+uint32_t ParseNumber(const std::string& text, const char* what) {
+  int64_t v = 0;
+  if (!TryStrToInt64(text, v) || v < 0 || v > 0xFFFFFFFFLL)
+    throw EUsage(Format("%s must be a number from 0 to 4294967295, not '%s'", what, text.c_str()));
+  return static_cast<uint32_t>(v);
+}
+
+Options ParseArguments(const std::vector<std::string>& args) {
+  Options o;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw EUsage(a + " needs a value");
+      return args[++i];
+    };
+    if (a == "--user") {
+      o.user = value();
+      o.login = true;
+    } else if (a == "--password") {
+      o.password = value();
+      o.login = true;
+    } else if (a == "--save") {
+      o.saveDir = value();
+    } else if (a.size() > 1 && a[0] == '-') {
+      throw EUsage("unknown option " + a);
+    } else {
+      positional.push_back(a);
+    }
+  }
+  if (positional.size() < 2) throw EUsage("missing HOST and action");
+  std::string hostPort = positional[0];
+  const std::size_t colon = hostPort.rfind(':');
+  if (colon != std::string::npos) {
+    o.port = static_cast<int>(ParseNumber(hostPort.substr(colon + 1), "PORT"));
+    if (o.port < 1 || o.port > 65535) throw EUsage("PORT must be from 1 to 65535");
+    hostPort.resize(colon);
+  }
+  if (hostPort.empty()) throw EUsage("missing HOST");
+  o.host = hostPort;
+  o.action = positional[1];
+  const std::size_t wanted = o.action == "groups" ? 2 : o.action == "overview" ? 3 : 4;
+  if (o.action != "groups" && o.action != "overview" && o.action != "article")
+    throw EUsage("unknown action " + o.action);
+  if (positional.size() != wanted) throw EUsage("wrong number of arguments for " + o.action);
+  if (wanted >= 3) o.group = positional[2];
+  if (wanted == 4) o.number = ParseNumber(positional[3], "NUMBER");
+  if (!o.saveDir.empty() && o.action != "article") throw EUsage("--save goes with article");
+  return o;
+}
+
+std::string JsonLines(const TStringList& lines) {
+  std::string r = "[";
+  for (int i = 0; i < lines.Count(); ++i) {
+    if (i > 0) r += ",";
+    r += JsonString(lines[i]);
+  }
+  return r + "]";
+}
+
+void PrintGroups(TIdNNTP& news, std::ostream& out) {
+  TStringList lines;
+  news.ListGroups(lines);
+  for (const std::string& line : lines) {
+    std::string name, status;
+    uint32_t high = 0, low = 0;
+    TIdNNTP::ParseGroupLine(line, name, high, low, status);
+    out << TJsonObject().Str("name", name).Num("high", high).Num("low", low).Str("status", status).Text()
+        << '\n';
+  }
+}
+
+void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
+  news.SelectGroup(group);
+  TStringList lines;
+  news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()), lines);
+  for (const std::string& line : lines) {
+    uint32_t number = 0, bytes = 0, lineCount = 0;
+    std::string subject, from, messageId, references, rest;
+    TDateTime date = 0;
+    TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
+                               lineCount, rest);
+    out << TJsonObject()
+               .Num("number", number)
+               .Str("subject", subject)
+               .Str("from", from)
+               .Str("date", DateTimeToIso(date))
+               .Str("message_id", messageId)
+               .Str("references", references)
+               .Num("bytes", bytes)
+               .Num("lines", lineCount)
+               .Text()
+        << '\n';
+  }
+}
+
+int64_t FileSize(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+void SaveAttachments(const TIdMessage& message, std::string dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    throw Exception("--save: '" + dir + "' is not an existing folder");
+  if (dir.back() != '/') dir += '/';
+  for (int i = 0; i < message.MessageParts.Count(); ++i) {
+    const auto* a = dynamic_cast<const TIdAttachment*>(&message.MessageParts[i]);
+    if (a == nullptr) continue;
+    std::string leaf = AttachmentLeafName(a->FileName);
+    if (leaf.empty()) leaf = Format("attachment-%d", i + 1);
+    if (!a->SaveToFile(dir + leaf))
+      throw Exception("cannot save '" + a->FileName + "' as '" + dir + leaf + "'");
+  }
+}
+
+void PrintArticle(TIdNNTP& news, const Options& o, std::ostream& out) {
+  news.SelectGroup(o.group);
+  TIdMessage message;
+  if (!news.RetrieveArticle(o.number, "", message))
+    throw Exception(Format("article %u is not on the server: %s", o.number,
+                           news.ReplyText().c_str()));
+  std::string parts = "[";
+  for (int i = 0; i < message.MessageParts.Count(); ++i) {
+    if (i > 0) parts += ",";
+    const TIdMessagePart& part = message.MessageParts[i];
+    if (const auto* text = dynamic_cast<const TIdText*>(&part)) {
+      parts += TJsonObject().Str("type", "text").Raw("lines", JsonLines(text->Lines)).Text();
+    } else if (const auto* a = dynamic_cast<const TIdAttachment*>(&part)) {
+      parts += TJsonObject()
+                   .Str("type", "attachment")
+                   .Str("file_name", a->FileName)
+                   .Num("size", FileSize(a->StoredPath))
+                   .Text();
+    }
+  }
+  parts += "]";
+  if (!o.saveDir.empty()) SaveAttachments(message, o.saveDir);
+  out << TJsonObject()
+             .Num("number", news.ArticleNumber())
+             .Str("message_id", news.ArticleMessageId())
+             .Raw("headers", JsonLines(message.Headers))
+             .Raw("body", JsonLines(message.Body))
+             .Raw("parts", parts)
+             .Text()
+      << '\n';
+}
+
+}  // namespace
+
+int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options o;
+  try {
+    o = ParseArguments(args);
+  } catch (const EUsage& e) {
+    err << "quillpost-cli: " << e.Message() << '\n' << kUsage;
+    return 2;
+  }
+  TIdNNTP news;
+  try {
+    news.Host = o.host;
+    news.Port = o.port;
+    if (o.login) {
+      news.Username = o.user;
+      news.Password = o.password;
+    }
+    news.Connect();
+    if (news.GreetingResult() > 1)
+      throw Exception("the server is not available: " + news.ReplyText());
+    if (o.action == "groups") PrintGroups(news, out);
+    else if (o.action == "overview") PrintOverview(news, o.group, out);
+    else PrintArticle(news, o, out);
+    news.Disconnect();
+  } catch (const std::exception& e) {
+    err << "quillpost-cli: " << e.what() << '\n';
+    try {
+      news.Disconnect();
+    } catch (const std::exception&) {
+    }
+    return 1;
+  }
+  out.flush();
+  return 0;
+}
+
+}  // namespace qp

@@ -1,0 +1,18 @@
+// quillpost-cli: the command-line companion of Quillpost, for scripts and benchmarks.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/NewsCommand.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] != "news") {
+    std::cerr << "usage: quillpost-cli news [--user U --password P] HOST[:PORT] "
+                 "groups | overview GROUP | article GROUP NUMBER [--save DIR]\n";
+    return 2;
+  }
+  args.erase(args.begin());
+  return qp::RunNewsCommand(args, std::cout, std::cerr);
+}

@@ -1,0 +1,43 @@
+#include "dialogs/Subscribe.h"
+
+#include <string>
+
+#include "store/Query.h"
+#include "store/SqlDialect.h"
+
+namespace qp {
+
+TdlgSubs::TdlgSubs(ISubsView& view)
+    : lvGroups(view.lvGroups()), lvSubs(view.lvSubs()), FView(view),
+      FQuery(std::make_unique<TQuery>()) {}
+
+TdlgSubs::~TdlgSubs() = default;
+
+void TdlgSubs::Execute(const std::string& statement) {
+  FQuery->SQLClear();
+  FQuery->SQLAdd(statement);
+  FQuery->ExecSQL();
+}
+
+void TdlgSubs::btnAddClick() {
+  IListItem* selected = lvGroups.Selected();
+  if (selected == nullptr) return;
+  const std::string group = selected->Caption();
+  Execute("INSERT INTO Subscriptions (Server,Group) VALUES (" + std::to_string(ServerID) + "," +
+          QuotedStr(group) + ");");
+  IListItem& row = lvSubs.Add();
+  row.SetCaption(group);
+  for (const std::string& sub : selected->SubItems()) row.AddSubItem(sub);
+}
+
+void TdlgSubs::btnDelClick() {
+  // From the last row up, so deleting a row moves none of the rows still to visit.
+  for (int i = lvSubs.Count() - 1; i >= 0; --i) {
+    if (!lvSubs.Item(i).Selected()) continue;
+    Execute("DELETE FROM Subscriptions WHERE Server=" + std::to_string(ServerID) +
+            " AND Group=" + QuotedStr(lvSubs.Item(i).Caption()) + ";");
+    lvSubs.Delete(i);
+  }
+}
+
+}  // namespace qp

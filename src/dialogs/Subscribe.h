@@ -1,0 +1,54 @@
+// The subscription dialog ("Subscribe to NewsGroups"): the upper list shows every group of
+// the connected server, the lower one the groups subscribed there. Each press of
+// "&Subscribe" or "&Unsubscribe" changes the Subscriptions table at once; the dialog's
+// Cancel undoes nothing. Created once at start with its form, lives for the whole run, used
+// on the message-loop thread. The main window fills both lists and sets ServerID.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/WindowSystem.h"
+
+namespace qp {
+
+class TQuery;
+
+// The controls of the dialog's form as the logic sees them.
+class ISubsView {
+ public:
+  virtual ~ISubsView() = default;
+  virtual IListView& lvGroups() = 0;  // all groups: caption = name, sub-item = count or "None"
+  virtual IListView& lvSubs() = 0;    // subscribed groups; several rows may be selected
+  virtual int ShowModal() = 0;        // 1 = OK, 2 = Cancel
+};
+
+class TdlgSubs : public IForm {
+ public:
+  // Creates the statement query on the News database (FormCreate).
+  explicit TdlgSubs(ISubsView& view);
+  ~TdlgSubs() override;
+  TdlgSubs(const TdlgSubs&) = delete;
+  TdlgSubs& operator=(const TdlgSubs&) = delete;
+
+  // The Servers.ID whose subscriptions are edited.
+  int32_t ServerID = 0;
+  IListView& lvGroups;
+  IListView& lvSubs;
+
+  int ShowModal() override { return FView.ShowModal(); }
+
+  // Subscribes the selected row of lvGroups: one row more in the table and in lvSubs.
+  void btnAddClick();
+  // Unsubscribes every selected row of lvSubs, each once; the table loses every row of
+  // that server and group.
+  void btnDelClick();
+
+ private:
+  void Execute(const std::string& statement);
+
+  ISubsView& FView;
+  std::unique_ptr<TQuery> FQuery;
+};
+
+}  // namespace qp

@@ -1,0 +1,12 @@
+#include "message/AttachmentName.h"
+
+namespace qp {
+
+std::string AttachmentLeafName(const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of("/\\");
+  std::string leaf = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  if (leaf == "." || leaf == "..") leaf.clear();
+  return leaf;
+}
+
+}  // namespace qp

@@ -1,0 +1,70 @@
+#include "message/IdMessageCoderUUE.h"
+
+#include "base/SysUtils.h"
+#include "message/IdCoderUUE.h"
+#include "message/IdCoderXXE.h"
+#include "nntp/IdException.h"
+
+namespace qp {
+
+namespace {
+
+// The line without its leading and trailing blanks and control characters, as a view so the
+// per-line checks of a large block allocate nothing.
+std::string_view TrimmedView(const std::string& line) {
+  std::size_t first = 0, last = line.size();
+  while (first < last && static_cast<unsigned char>(line[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(line[last - 1]) <= ' ') --last;
+  return std::string_view(line).substr(first, last - first);
+}
+
+}  // namespace
+
+std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderUUE::ReadPartBody(TStream& dest,
+                                                                      bool& messageEnd) {
+  messageEnd = false;
+  // A block cut off by the article's end: the "end" line will never come, so the block ends
+  // with the article instead of waiting on the connection.
+  auto nextLine = [&](std::string& line) {
+    line = ReadLn();
+    if (line == ".") {
+      messageEnd = true;
+      return false;
+    }
+    UnstuffLineInPlace(line);
+    return true;
+  };
+  std::string line;
+  if (!nextLine(line)) return nullptr;
+  // The length character of a full 45-byte line: "M" in the uuencode alphabet, "h" in the
+  // xxencode one. Shorter first lines (files under 45 bytes) are not recognised.
+  std::unique_ptr<TIdDecoder> decoder;
+  if (!line.empty() && line[0] == 'M')
+    decoder = std::make_unique<TIdDecoderUUE>();
+  else if (!line.empty() && line[0] == 'h')
+    decoder = std::make_unique<TIdDecoderXXE>();
+  else
+    throw EIdException("Unrecognized UUE encoding scheme.");
+  while (true) {
+    const std::string_view trimmed = TrimmedView(line);
+    // "~" is the end marker some xxencoders write before "end".
+    if (!trimmed.empty() && trimmed != "~") decoder->DecodeToStream(line, dest);
+    if (!nextLine(line)) return nullptr;
+    if (SameText(TrimmedView(line), "end")) return nullptr;
+  }
+}
+
+std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderInfoUUE::DetectStart(
+    TIdMessage& message, const std::string& line) const {
+  if (line.size() < 10 || !SameText(line.substr(0, 6), "begin ") || line[9] != ' ') return nullptr;
+  const std::string mode = line.substr(6, 3);
+  int64_t value = 0;
+  if (mode.find('$') != std::string::npos || !TryStrToInt64(mode, value) || value <= 0)
+    return nullptr;
+  auto decoder = std::make_unique<TIdMessageDecoderUUE>(message);
+  decoder->PartKind = partAttachment;
+  decoder->FileName = line.substr(10);
+  return decoder;
+}
+
+}  // namespace qp

@@ -1,0 +1,129 @@
+#include "nntp/client/IdNNTP.h"
+
+#include <algorithm>
+
+#include "base/SysUtils.h"
+#include "nntp/IdGlobal.h"
+
+namespace qp {
+
+namespace {
+
+bool IsAuthenticationDemand(int16_t code) { return code == 480 || code == 450; }
+
+}  // namespace
+
+TIdNNTP::TIdNNTP() { Port = 119; }
+
+void TIdNNTP::Connect(int timeout) {
+  TIdMessageClient::Connect(timeout);
+  try {
+    switch (GetResponse({})) {
+      case 200: FGreetingResult = 0; break;
+      case 201: FGreetingResult = 1; break;
+      case 502: throw EIdNNTPConnectionRefused();
+      default:
+        // 400 (service not available) and every greeting we do not know: give the server up.
+        FGreetingResult = 3;
+        break;
+    }
+    if (Mode == mtReader) {
+      FModeResult = SendCmd("mode reader", std::vector<int16_t>{}) == 200 ? 4 : 5;
+    } else if (Mode == mtStream) {
+      FModeResult = SendCmd("mode stream", std::vector<int16_t>{}) == 203 ? 0 : 1;
+    }
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void TIdNNTP::Disconnect() {
+  try {
+    if (Connected()) WriteLn("Quit");
+  } catch (const EIdException&) {
+    // The peer may already be gone; closing our side below is all that is left to do.
+  }
+  TIdMessageClient::Disconnect();
+}
+
+int16_t TIdNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& allowed) {
+  const int16_t code = TIdMessageClient::SendCmd(command, std::vector<int16_t>{});
+  if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
+  TIdMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
+  TIdMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
+  return TIdMessageClient::SendCmd(command, allowed);
+}
+
+void TIdNNTP::SelectGroup(const std::string& group) {
+  SendCmd("Group " + group, std::vector<int16_t>{211});
+  std::string rest = ReplyText().size() > 4 ? ReplyText().substr(4) : std::string();
+  const uint32_t count = TextToCardinal(CutToken(rest, " "));
+  const uint32_t first = TextToCardinal(CutToken(rest, " "));
+  const uint32_t last = TextToCardinal(CutToken(rest, " "));
+  FArticleCount = count;
+  FFirstArticle = first;
+  FLastArticle = last;
+}
+
+void TIdNNTP::ListGroups(TStringList& list) {
+  SendCmd("List", std::vector<int16_t>{215});
+  Capture(list, ".", true);
+}
+
+void TIdNNTP::FetchOverview(const std::string& range, TStringList& list) {
+  SendCmd("xover " + range, std::vector<int16_t>{224});
+  Capture(list, ".", true);
+}
+
+bool TIdNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
+                              TIdMessage& message) {
+  std::string command = "Article";
+  if (number >= 1) {
+    command += " " + std::to_string(number);
+  } else if (!messageId.empty()) {
+    command += " <" + messageId + ">";
+  }
+  const int16_t code = SendCmd(command, std::vector<int16_t>{});
+  if (code == 421 || code == 422 || code == 423 || code == 430) return false;
+  if (code < 220 || code > 223) throw EIdResponseError(ReplyText());
+  if (messageId.empty()) {
+    std::string rest = ReplyText();
+    CutToken(rest, " ");
+    FArticleNumber = TextToCardinal(CutToken(rest, " "));
+    FArticleMessageId = rest;
+  }
+  message.Clear();
+  // 220 carries header and body, 221 the header only, 222 the body only, 223 neither.
+  bool readBody = code == 222;
+  if (code == 220 || code == 221) readBody = ReadMessageHeader(message, "") && code == 220;
+  if (readBody) ReadMessageBody(message, ".");
+  return true;
+}
+
+void TIdNNTP::ParseOverviewLine(std::string line, uint32_t& number, std::string& subject,
+                                std::string& from, TDateTime& date, std::string& messageId,
+                                std::string& references, uint32_t& byteCount,
+                                uint32_t& lineCount, std::string& rest) {
+  // Some servers mark an empty field with a backspace between two TABs.
+  line = StringReplaceAll(line, "\t\b\t", "\t");
+  number = TextToCardinal(CutToken(line, "\t"));
+  subject = CutToken(line, "\t");
+  from = CutToken(line, "\t");
+  date = InternetDateToLocal(CutToken(line, "\t"));
+  messageId = CutToken(line, "\t");
+  references = CutToken(line, "\t");
+  byteCount = TextToCardinal(CutToken(line, "\t"));
+  lineCount = TextToCardinal(CutToken(line, "\t"));
+  rest = line;
+}
+
+void TIdNNTP::ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
+                             std::string& status) {
+  name = CutToken(line, " ");
+  high = TextToCardinal(CutToken(line, " "));
+  low = TextToCardinal(CutToken(line, " "));
+  status = line;
+}
+
+}  // namespace qp

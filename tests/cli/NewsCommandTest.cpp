@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "cli/Json.h"
+#include "cli/NewsCommand.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+using test::LoopbackServer;
+using test::PeerSession;
+
+std::string Base64Lines(const std::string& data) {
+  static const char* alphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out, line;
+  for (std::size_t i = 0; i < data.size(); i += 3) {
+    const auto b = [&](std::size_t k) {
+      return k < data.size() ? static_cast<unsigned char>(data[k]) : 0u;
+    };
+    const unsigned w = b(i) << 16 | b(i + 1) << 8 | b(i + 2);
+    line += alphabet[w >> 18 & 63];
+    line += alphabet[w >> 12 & 63];
+    line += i + 1 < data.size() ? alphabet[w >> 6 & 63] : '=';
+    line += i + 2 < data.size() ? alphabet[w & 63] : '=';
+    if (line.size() == 76) {
+      out += line + "\r\n";
+      line.clear();
+    }
+  }
+  if (!line.empty()) out += line + "\r\n";
+  return out;
+}
+
+std::string UuencodeLines(const std::string& data) {
+  const auto ch = [](unsigned v) { return static_cast<char>(v == 0 ? '`' : v + 32); };
+  std::string out;
+  for (std::size_t i = 0; i < data.size(); i += 45) {
+    const std::string chunk = data.substr(i, 45);
+    std::string line(1, ch(static_cast<unsigned>(chunk.size())));
+    for (std::size_t k = 0; k < chunk.size(); k += 3) {
+      const auto b = [&](std::size_t j) {
+        return j < chunk.size() ? static_cast<unsigned char>(chunk[j]) : 0u;
+      };
+      const unsigned w = b(k) << 16 | b(k + 1) << 8 | b(k + 2);
+      for (int shift = 18; shift >= 0; shift -= 6) line += ch(w >> shift & 63);
+    }
+    // A line beginning with "." is doubled on the wire.
+    if (line[0] == '.') line.insert(0, ".");
+    out += line + "\r\n";
+  }
+  return out + "`\r\nend\r\n";
+}
+
+std::string RandomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(gen() & 0xFF);
+  return s;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A news server that greets, accepts reader mode and answers each command from a table.
+LoopbackServer::Handler NewsServer(std::map<std::string, std::string> replies) {
+  return [replies = std::move(replies)](PeerSession& s) {
+    s.Send("200 test server\r\n");
+    for (int i = 0; i < 20; ++i) {
+      const std::string line = s.ReadLine();
+      if (line.empty() || line == "Quit") return;
+      if (line == "mode reader") {
+        s.Send("200 reader\r\n");
+        continue;
+      }
+      const auto it = replies.find(line);
+      s.Send(it == replies.end() ? "500 unknown\r\n" : it->second);
+    }
+  };
+}
+
+struct CliRun {
+  int code;
+  std::string out, err;
+};
+
+CliRun RunNews(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int code = RunNewsCommand(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class NewsCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+};
+
+TEST_F(NewsCommandTest, GroupsPrintOneObjectPerGroup) {
+  LoopbackServer server(NewsServer(
+      {{"List", "215 list\r\nalt.test 0000012345 0000012000 y\r\nq\"uote 2 1 n\r\n.\r\n"}}));
+  const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "groups"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"name\":\"alt.test\",\"high\":12345,\"low\":12000,\"status\":\"y\"}\n"
+            "{\"name\":\"q\\\"uote\",\"high\":2,\"low\":1,\"status\":\"n\"}\n");
+}
+
+TEST_F(NewsCommandTest, OverviewGivesTheMessageListFields) {
+  LoopbackServer server(NewsServer(
+      {{"Group alt.test", "211 2 100 101 alt.test\r\n"},
+       {"xover 100-101",
+        "224 overview\r\n"
+        "100\tHello\tjoe@x\tSun, 05 Jan 2003 14:03:07 +0100\t<a@b>\t\t1234\t20\r\n"
+        "101\tSecond\tann@y\t\t<c@d>\t<a@b>\t5\t1\tXref: x\r\n.\r\n"}}));
+  const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "overview", "alt.test"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"number\":100,\"subject\":\"Hello\",\"from\":\"joe@x\",\"date\":\"2003-01-05T13:03:07\","
+            "\"message_id\":\"<a@b>\",\"references\":\"\",\"bytes\":1234,\"lines\":20}\n"
+            "{\"number\":101,\"subject\":\"Second\",\"from\":\"ann@y\",\"date\":\"1899-12-30T00:00:00\","
+            "\"message_id\":\"<c@d>\",\"references\":\"<a@b>\",\"bytes\":5,\"lines\":1}\n");
+}
+
+TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
+  const std::string jpeg = RandomBytes(5000, 1);
+  const std::string binary = RandomBytes(1000, 2);
+  const std::string article =
+      "220 7 <m@x>\r\n"
+      "Subject: pictures\r\n"
+      "Content-Type: multipart/mixed; boundary=\"XX\"\r\n\r\n"
+      "preamble\r\n--XX\r\nContent-Type: text/plain\r\n\r\nhello\r\n"
+      "--XX\r\nContent-Type: image/jpeg; name=\"../../a.jpg\"\r\n"
+      "Content-Transfer-Encoding: base64\r\n\r\n" +
+      Base64Lines(jpeg) + "--XX--\r\nbegin 644 /tmp/evil.bin\r\n" + UuencodeLines(binary) +
+      ".\r\n";
+  LoopbackServer server(
+      NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));
+  test::TempDir dir;
+  const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7",
+                         "--save", dir.Path()});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("a.jpg")), jpeg);
+  EXPECT_EQ(ReadFile(dir.File("evil.bin")), binary);
+  EXPECT_NE(r.out.find("\"parts\":[{\"type\":\"text\",\"lines\":[\"hello\"]},"
+                       "{\"type\":\"attachment\",\"file_name\":\"../../a.jpg\",\"size\":5000},"
+                       "{\"type\":\"attachment\",\"file_name\":\"/tmp/evil.bin\",\"size\":1000}]"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"body\":[\"preamble\"]"), std::string::npos) << r.out;
+}
+
+TEST_F(NewsCommandTest, FailuresGoToStandardErrorWithNonZeroExit) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int code;
+    std::string err;
+  };
+  const int refused = test::UnusedLoopbackPort();
+  const Row rows[] = {
+      {"no action", {"127.0.0.1"}, 2, "missing HOST and action"},
+      {"bad port", {"127.0.0.1:x", "groups"}, 2, "PORT must be"},
+      {"unknown action", {"h", "post"}, 2, "unknown action post"},
+      {"refused", {"127.0.0.1:" + std::to_string(refused), "groups"}, 1, "Connection refused."},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const CliRun run = RunNews(r.args);
+    EXPECT_EQ(run.code, r.code);
+    EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(Json, StringsAreEscapedAndEightBitTextKept) {
+  EXPECT_EQ(JsonString("a\"b\\c\td\x01"), "\"a\\\"b\\\\c\\td\\u0001\"");
+  EXPECT_EQ(JsonString("caf\xc3\xa9"), "\"caf\xc3\xa9\"");
+  EXPECT_EQ(JsonString("caf\xe9"), "\"caf\\u00e9\"");
+  EXPECT_EQ(JsonString("\xc3"), "\"\\u00c3\"");
+}
+
+}  // namespace
+}  // namespace qp

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "dialogs/Subscribe.h"
+#include "store/Database.h"
+#include "store/Query.h"
+#include "support/FakeWindowSystem.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+using test::FakeListItem;
+using test::FakeListView;
+
+class FakeSubsView : public ISubsView {
+ public:
+  IListView& lvGroups() override { return Groups; }
+  IListView& lvSubs() override { return Subs; }
+  int ShowModal() override { return Result; }
+  FakeListView Groups;
+  FakeListView Subs;
+  int Result = idOK;
+};
+
+class SubscribeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    News().Disconnect();
+    News().SetDirectory(folder.Path());
+    News().Connect();
+    dialog = std::make_unique<TdlgSubs>(view);
+    dialog->ServerID = 5;
+  }
+  void TearDown() override {
+    dialog.reset();
+    News().Disconnect();
+  }
+
+  void AddGroup(const std::string& name, const std::string& count) {
+    IListItem& row = view.Groups.Add();
+    row.SetCaption(name);
+    row.AddSubItem(count);
+  }
+
+  // The groups subscribed for server 5, in table order.
+  std::vector<std::string> Stored() {
+    TQuery query;
+    query.SetSQL("SELECT Group FROM Subscriptions WHERE Server=5");
+    query.Open();
+    std::vector<std::string> groups;
+    for (bool row = query.First(); row; row = query.Next())
+      groups.push_back(query.FieldByName("Group").AsString());
+    return groups;
+  }
+
+  test::TempDir folder;
+  FakeSubsView view;
+  std::unique_ptr<TdlgSubs> dialog;
+};
+
+TEST_F(SubscribeTest, ButtonsDoNothingWithoutASelection) {
+  AddGroup("alt.test", "3");
+  view.Subs.Add().SetCaption("alt.test");
+  dialog->btnAddClick();
+  dialog->btnDelClick();
+  EXPECT_EQ(view.Subs.Count(), 1);
+  EXPECT_TRUE(Stored().empty());
+}
+
+TEST_F(SubscribeTest, SubscribingTwiceAndUnsubscribingOnceRemovesBothRows) {
+  AddGroup("alt.test", "None");
+  AddGroup("O'Neil.news", "9");
+  view.Groups.Select(0);
+  dialog->btnAddClick();
+  dialog->btnAddClick();
+  view.Groups.Select(1);
+  dialog->btnAddClick();
+  EXPECT_EQ(Stored(), (std::vector<std::string>{"alt.test", "alt.test", "O'Neil.news"}));
+  EXPECT_EQ(view.Subs.Captions(),
+            (std::vector<std::string>{"alt.test", "alt.test", "O'Neil.news"}));
+  EXPECT_EQ(view.Subs.Item(0).SubItems(), (std::vector<std::string>{"None"}));
+
+  view.Subs.Select(1);
+  dialog->btnDelClick();
+  EXPECT_EQ(Stored(), (std::vector<std::string>{"O'Neil.news"}));
+  EXPECT_EQ(view.Subs.Captions(), (std::vector<std::string>{"alt.test", "O'Neil.news"}));
+
+  view.Subs.Select(1);
+  dialog->btnDelClick();
+  EXPECT_TRUE(Stored().empty()) << "a quote in the name is found again by the delete";
+}
+
+TEST_F(SubscribeTest, SeveralSelectedRowsAreEachUnsubscribed) {
+  for (const char* name : {"a", "b", "c", "d"}) {
+    AddGroup(name, "1");
+    view.Groups.Select(view.Groups.Count() - 1);
+    dialog->btnAddClick();
+  }
+  for (int i : {0, 2, 3}) static_cast<FakeListItem&>(view.Subs.Item(i)).SetSelected(true);
+  dialog->btnDelClick();
+  EXPECT_EQ(view.Subs.Captions(), (std::vector<std::string>{"b"}));
+  EXPECT_EQ(Stored(), (std::vector<std::string>{"b"}));
+}
+
+TEST_F(SubscribeTest, OnlyTheDialogsServerIsTouched) {
+  AddGroup("alt.test", "1");
+  view.Groups.Select(0);
+  dialog->btnAddClick();
+  dialog->ServerID = 6;
+  dialog->btnAddClick();
+  view.Subs.Select(0);
+  dialog->btnDelClick();  // unsubscribes alt.test for server 6
+  EXPECT_EQ(Stored(), (std::vector<std::string>{"alt.test"}));
+}
+
+}  // namespace
+}  // namespace qp

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "message/IdMessage.h"
+#include "nntp/IdGlobal.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+void SetHeaders(TIdMessage& message, std::initializer_list<std::string> lines) {
+  for (const std::string& line : lines) message.Headers.Add(line);
+}
+
+TEST(Message, PriorityFromHeaders) {
+  struct Row {
+    const char* name;
+    std::initializer_list<std::string> headers;
+    TIdMessagePriority priority;
+  };
+  const Row rows[] = {
+      {"urgent wins over X-Priority", {"Priority: urgent", "X-Priority: 5"}, mpHigh},
+      {"X-Priority with comment", {"X-Priority: 5 (Lowest)"}, mpLowest},
+      {"highest", {"X-Priority: 1 (Highest)"}, mpHighest},
+      {"no priority header", {"Subject: x"}, mpNormal},
+      {"non-priority", {"Priority: non-priority"}, mpLow},
+      {"empty Priority falls back", {"Priority:", "X-Priority: 4"}, mpLow},
+      {"not a number", {"X-Priority: high"}, mpNormal},
+      {"zero is out of range", {"X-Priority: 0"}, mpNormal},
+      {"six is out of range", {"X-Priority: 6"}, mpNormal},
+      {"negative is out of range", {"X-Priority: -3"}, mpNormal},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TIdMessage message;
+    SetHeaders(message, r.headers);
+    message.ApplyHeaders();
+    EXPECT_EQ(message.Priority, r.priority);
+  }
+}
+
+TEST(Message, ApplyHeadersFillsFields) {
+  TIdMessage message;
+  SetHeaders(message,
+             {"Subject: a", "\tb", "From: Jo Doe <jo@example.com>", "Newsgroups: a.b, c.d,,e",
+              "Message-ID: <1@x>", "Organization: Org", "References: <0@x>",
+              "Content-Type: multipart/mixed; boundary=\"abc\"", "Content-Transfer-Encoding: 7bit",
+              "Return-Receipt-To: r@example.com", "Date: Sun, 05 Jan 2003 14:03:07 +0000"});
+  message.ApplyHeaders();
+  EXPECT_EQ(message.Subject, "a b");
+  EXPECT_EQ(message.From.Address, "jo@example.com");
+  EXPECT_EQ(message.NewsGroups, (TStringList{"a.b", "c.d", "e"}));
+  EXPECT_EQ(message.MessageId, "<1@x>");
+  EXPECT_EQ(message.Organization, "Org");
+  EXPECT_EQ(message.References, "<0@x>");
+  EXPECT_EQ(message.ContentTransferEncoding, "7bit");
+  EXPECT_EQ(message.ReceiptRecipient.Address, "r@example.com");
+  EXPECT_NE(message.Date, 0);
+  EXPECT_FALSE(message.UseNowForDate());
+  EXPECT_EQ(message.BoundaryStack.CurrentBoundary(), "ABC");
+  EXPECT_EQ(message.BoundaryStack.Count(), 1);
+}
+
+TEST(Message, SplitNewsgroupsKeepsCommaAfterOneQuote) {
+  TStringList groups{"stale"};
+  SplitNewsgroups("\"a,b\", c", groups);
+  EXPECT_EQ(groups, (TStringList{"\"a,b\"", "c"}));
+  SplitNewsgroups("\"a\"\"b,c", groups);
+  EXPECT_EQ(groups, (TStringList{"\"a\"\"b", "c"}));
+  SplitNewsgroups("", groups);
+  EXPECT_EQ(groups.Count(), 0);
+}
+
+TEST(Message, BoundaryFromContentType) {
+  struct Row {
+    const char* name;
+    std::string value, boundary;
+  };
+  const Row rows[] = {
+      {"quoted", "multipart/mixed; boundary=\"abc\"", "ABC"},
+      {"unquoted keeps later parameters", "multipart/mixed; boundary=xy; charset=a",
+       "XY; CHARSET=A"},
+      {"no boundary", "text/plain; charset=us-ascii", ""},
+      {"unclosed quote", "multipart/mixed; BOUNDARY=\"open", "OPEN"},
+      {"empty", "", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(TIdMIMEBoundary::BoundaryFromContentType(r.value), r.boundary);
+  }
+}
+
+TEST(Message, BoundaryStackPushesOnce) {
+  TIdMIMEBoundary stack;
+  stack.PushBoundary("");
+  EXPECT_EQ(stack.Count(), 0);
+  stack.PushBoundary("ABC");
+  stack.PushBoundary("abc");
+  EXPECT_EQ(stack.Count(), 1);
+  stack.PushBoundary("INNER");
+  EXPECT_EQ(stack.CurrentBoundary(), "INNER");
+  stack.PopBoundary();
+  EXPECT_EQ(stack.CurrentBoundary(), "ABC");
+  stack.PopBoundary();
+  stack.PopBoundary();
+  EXPECT_EQ(stack.CurrentBoundary(), "");
+
+  TIdMessage message;
+  SetHeaders(message, {"Content-Type: text/plain"});
+  message.ApplyHeaders();
+  EXPECT_EQ(message.BoundaryStack.Count(), 0);
+}
+
+TEST(MessageParts, BasePartCannotBeCreated) {
+  try {
+    TIdMessagePart part;
+    FAIL() << "created";
+  } catch (const EIdMessageException& e) {
+    EXPECT_EQ(e.Message(), "TIdMessagePart can not be created.  Use descendant classes. ");
+  }
+}
+
+TEST(MessageParts, PartHeadersHoldContentFields) {
+  TIdText text;
+  text.SetContentType("text/plain");
+  text.SetContentTransfer("8bit");
+  EXPECT_EQ(text.PartHeaders,
+            (TStringList{"Content-Type: text/plain", "Content-Transfer-Encoding: 8bit"}));
+  EXPECT_EQ(text.ContentType(), "text/plain");
+  text.SetContentType("");
+  EXPECT_EQ(text.PartHeaders.Count(), 1);
+}
+
+class AttachmentFiles : public ::testing::Test {
+ protected:
+  std::string MakeStored(const std::string& content) {
+    const std::string path = Dir.File("stored");
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  test::TempDir Dir;
+};
+
+TEST_F(AttachmentFiles, SaveToFileNeverOverwrites) {
+  TIdAttachment attachment;
+  attachment.StoredPath = MakeStored("payload");
+  const std::string target = Dir.File("saved.bin");
+  EXPECT_TRUE(attachment.SaveToFile(target));
+  EXPECT_EQ(ReadFile(target), "payload");
+  try {
+    attachment.SaveToFile(target);
+    FAIL() << "second save succeeded";
+  } catch (const EIdException& e) {
+    EXPECT_EQ(e.Message(), "Error saving attachment.");
+  }
+  EXPECT_EQ(ReadFile(target), "payload");
+}
+
+TEST_F(AttachmentFiles, SaveToFileFailures) {
+  TIdAttachment gone;
+  gone.StoredPath = Dir.File("missing");
+  EXPECT_THROW(gone.SaveToFile(Dir.File("a")), EIdException);
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("a")));
+
+  TIdAttachment noFolder;
+  noFolder.StoredPath = MakeStored("x");
+  EXPECT_THROW(noFolder.SaveToFile(Dir.File("no/such/folder")), EIdException);
+}
+
+TEST_F(AttachmentFiles, AdoptedFileIsDeletedWithTheAttachmentButCopiesStay) {
+  const std::string stored = MakeStored("payload");
+  const std::string saved = Dir.File("kept.bin");
+  {
+    TIdMessage message;
+    auto& attachment = message.MessageParts.Add(std::make_unique<TIdAttachment>());
+    attachment.AdoptTempFile(stored);
+    attachment.SaveToFile(saved);
+    message.Clear();
+    EXPECT_FALSE(std::filesystem::exists(stored));
+  }
+  EXPECT_TRUE(std::filesystem::exists(saved));
+
+  const std::string notOwned = MakeStored("user file");
+  {
+    TIdAttachment attachment;
+    attachment.StoredPath = notOwned;
+  }
+  EXPECT_TRUE(std::filesystem::exists(notOwned));
+}
+
+}  // namespace
+}  // namespace qp
