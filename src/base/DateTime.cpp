@@ -116,7 +116,18 @@ std::string DateTimeToIso(TDateTime value) {
   int y, mo, d, h, mi, s, ms;
   DecodeDate(value, y, mo, d);
   DecodeTime(value, h, mi, s, ms);
-  return Format("%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, h, mi, s);
+  // Written digit by digit: callers format one date per article header.
+  char text[] = "0000-00-00T00:00:00";
+  const auto put = [&text](int at, int digits, int value) {
+    for (int i = at + digits - 1; i >= at; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+  };
+  put(0, 4, y < 0 ? 0 : y % 10000);
+  put(5, 2, mo);
+  put(8, 2, d);
+  put(11, 2, h);
+  put(14, 2, mi);
+  put(17, 2, s);
+  return text;
 }
 
 }  // namespace qp

@@ -101,8 +101,9 @@ bool TryStrToInt64(std::string_view s, int64_t& value) {
     else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
     else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
     else return false;
-    if (acc > (limit - static_cast<uint64_t>(digit)) / static_cast<uint64_t>(base)) return false;
-    acc = acc * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+    if (__builtin_mul_overflow(acc, static_cast<uint64_t>(base), &acc) ||
+        __builtin_add_overflow(acc, static_cast<uint64_t>(digit), &acc) || acc > limit)
+      return false;
   }
   value = negative ? static_cast<int64_t>(0 - acc) : static_cast<int64_t>(acc);
   return true;

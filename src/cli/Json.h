@@ -10,8 +10,11 @@ namespace qp {
 // The text as a JSON string literal. Valid UTF-8 passes through; any other text is taken as
 // 8-bit Latin-1, so every byte still reaches the reader as the character it stands for.
 std::string JsonString(std::string_view text);
+// Appends the literal to out.
+void AppendJsonString(std::string& out, std::string_view text);
 
-// Builds one JSON object field by field; Str/Num/Raw append "name":value pairs.
+// Builds one JSON object field by field; Str/Num/Raw append "name":value pairs (names are
+// plain words of the program and are not escaped).
 class TJsonObject {
  public:
   TJsonObject& Str(std::string_view name, std::string_view value);
@@ -19,6 +22,10 @@ class TJsonObject {
   // value must already be JSON (an array or an object).
   TJsonObject& Raw(std::string_view name, std::string_view value);
   std::string Text() const { return "{" + FBody + "}"; }
+  // Empties the object for reuse, keeping its buffer.
+  void Clear() { FBody.clear(); }
+  // Appends the object to out.
+  void AppendTo(std::string& out) const;
 
  private:
   void Name(std::string_view name);

@@ -109,24 +109,32 @@ void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
   news.SelectGroup(group);
   TStringList lines;
   news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()), lines);
+  // One object and one output buffer reused for every article: a group may hold millions.
+  TJsonObject object;
+  std::string buffer;
+  uint32_t number = 0, bytes = 0, lineCount = 0;
+  std::string subject, from, messageId, references, rest;
+  TDateTime date = 0;
   for (const std::string& line : lines) {
-    uint32_t number = 0, bytes = 0, lineCount = 0;
-    std::string subject, from, messageId, references, rest;
-    TDateTime date = 0;
     TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
                                lineCount, rest);
-    out << TJsonObject()
-               .Num("number", number)
-               .Str("subject", subject)
-               .Str("from", from)
-               .Str("date", DateTimeToIso(date))
-               .Str("message_id", messageId)
-               .Str("references", references)
-               .Num("bytes", bytes)
-               .Num("lines", lineCount)
-               .Text()
-        << '\n';
+    object.Clear();
+    object.Num("number", number)
+        .Str("subject", subject)
+        .Str("from", from)
+        .Str("date", DateTimeToIso(date))
+        .Str("message_id", messageId)
+        .Str("references", references)
+        .Num("bytes", bytes)
+        .Num("lines", lineCount);
+    object.AppendTo(buffer);
+    buffer += '\n';
+    if (buffer.size() >= 1 << 16) {
+      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+      buffer.clear();
+    }
   }
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 
 int64_t FileSize(const std::string& path) {

@@ -101,8 +101,10 @@ std::string CutToken(std::string& source, const std::string& delimiter, bool rem
 }
 
 uint32_t TextToCardinal(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
   int64_t value = 0;
-  if (!TryStrToInt64(Trim(text), value)) return 0;
+  if (!TryStrToInt64(text, value)) return 0;
   return static_cast<uint32_t>(static_cast<uint64_t>(value));
 }
 

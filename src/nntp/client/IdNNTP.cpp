@@ -101,21 +101,33 @@ bool TIdNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
   return true;
 }
 
-void TIdNNTP::ParseOverviewLine(std::string line, uint32_t& number, std::string& subject,
+void TIdNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
                                 std::string& from, TDateTime& date, std::string& messageId,
                                 std::string& references, uint32_t& byteCount,
                                 uint32_t& lineCount, std::string& rest) {
   // Some servers mark an empty field with a backspace between two TABs.
-  line = StringReplaceAll(line, "\t\b\t", "\t");
-  number = TextToCardinal(CutToken(line, "\t"));
-  subject = CutToken(line, "\t");
-  from = CutToken(line, "\t");
-  date = InternetDateToLocal(CutToken(line, "\t"));
-  messageId = CutToken(line, "\t");
-  references = CutToken(line, "\t");
-  byteCount = TextToCardinal(CutToken(line, "\t"));
-  lineCount = TextToCardinal(CutToken(line, "\t"));
-  rest = line;
+  std::string unmarked;
+  std::string_view remaining(line);
+  if (line.find("\t\b\t") != std::string::npos) {
+    unmarked = StringReplaceAll(line, "\t\b\t", "\t");
+    remaining = unmarked;
+  }
+  // Cutting at TAB the way CutToken does, on a view: this runs once per article header.
+  const auto cut = [&remaining]() {
+    const std::size_t tab = remaining.find('\t');
+    const std::string_view token = remaining.substr(0, tab);
+    remaining = tab == std::string_view::npos ? std::string_view() : remaining.substr(tab + 1);
+    return token;
+  };
+  number = TextToCardinal(cut());
+  subject = cut();
+  from = cut();
+  date = InternetDateToLocal(std::string(cut()));
+  messageId = cut();
+  references = cut();
+  byteCount = TextToCardinal(cut());
+  lineCount = TextToCardinal(cut());
+  rest = remaining;
 }
 
 void TIdNNTP::ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,

@@ -88,7 +88,7 @@ class TIdNNTP : public TIdMessageClient {
 
   // Takes an overview line apart at its TABs. Never raises: bad numbers give 0, a bad date
   // the value that converting an unparsable date gives.
-  static void ParseOverviewLine(std::string line, uint32_t& number, std::string& subject,
+  static void ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
                                 std::string& from, TDateTime& date, std::string& messageId,
                                 std::string& references, uint32_t& byteCount,
                                 uint32_t& lineCount, std::string& rest);
