@@ -8,6 +8,7 @@
 
 #include "cli/Json.h"
 #include "cli/NewsCommand.h"
+#include "support/Encoders.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
@@ -16,48 +17,6 @@ namespace {
 
 using test::LoopbackServer;
 using test::PeerSession;
-
-std::string Base64Lines(const std::string& data) {
-  static const char* alphabet =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out, line;
-  for (std::size_t i = 0; i < data.size(); i += 3) {
-    const auto b = [&](std::size_t k) {
-      return k < data.size() ? static_cast<unsigned char>(data[k]) : 0u;
-    };
-    const unsigned w = b(i) << 16 | b(i + 1) << 8 | b(i + 2);
-    line += alphabet[w >> 18 & 63];
-    line += alphabet[w >> 12 & 63];
-    line += i + 1 < data.size() ? alphabet[w >> 6 & 63] : '=';
-    line += i + 2 < data.size() ? alphabet[w & 63] : '=';
-    if (line.size() == 76) {
-      out += line + "\r\n";
-      line.clear();
-    }
-  }
-  if (!line.empty()) out += line + "\r\n";
-  return out;
-}
-
-std::string UuencodeLines(const std::string& data) {
-  const auto ch = [](unsigned v) { return static_cast<char>(v == 0 ? '`' : v + 32); };
-  std::string out;
-  for (std::size_t i = 0; i < data.size(); i += 45) {
-    const std::string chunk = data.substr(i, 45);
-    std::string line(1, ch(static_cast<unsigned>(chunk.size())));
-    for (std::size_t k = 0; k < chunk.size(); k += 3) {
-      const auto b = [&](std::size_t j) {
-        return j < chunk.size() ? static_cast<unsigned char>(chunk[j]) : 0u;
-      };
-      const unsigned w = b(k) << 16 | b(k + 1) << 8 | b(k + 2);
-      for (int shift = 18; shift >= 0; shift -= 6) line += ch(w >> shift & 63);
-    }
-    // A line beginning with "." is doubled on the wire.
-    if (line[0] == '.') line.insert(0, ".");
-    out += line + "\r\n";
-  }
-  return out + "`\r\nend\r\n";
-}
 
 std::string RandomBytes(std::size_t n, unsigned seed) {
   std::mt19937 gen(seed);
@@ -145,7 +104,7 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
       "preamble\r\n--XX\r\nContent-Type: text/plain\r\n\r\nhello\r\n"
       "--XX\r\nContent-Type: image/jpeg; name=\"../../a.jpg\"\r\n"
       "Content-Transfer-Encoding: base64\r\n\r\n" +
-      Base64Lines(jpeg) + "--XX--\r\nbegin 644 /tmp/evil.bin\r\n" + UuencodeLines(binary) +
+      test::Base64Lines(jpeg) + "--XX--\r\nbegin 644 /tmp/evil.bin\r\n" + test::UuLines(binary) + "`\r\nend\r\n" +
       ".\r\n";
   LoopbackServer server(
       NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));

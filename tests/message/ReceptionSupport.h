@@ -1,5 +1,5 @@
 // Test helpers for article reception: a client that reads its lines from memory, a
-// loopback receiver, and small encoders that build test articles.
+// loopback receiver.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "message/IdMessageClient.h"
+#include "support/Encoders.h"
 
 namespace qp::test {
 
@@ -36,14 +37,5 @@ enum class Source { Memory, LoopbackWhole, LoopbackBytewise };
 const char* SourceName(Source source);
 // Receives article through the given source; exceptions of the reception pass out.
 bool ReceiveFrom(Source source, const std::string& article, TIdMessage& message);
-
-std::string Base64Lines(const std::string& bytes, std::size_t lineChars = 76);
-// "begin" block data lines (without the begin and end lines), 45 bytes a line.
-std::string UuLines(const std::string& bytes);
-std::string XxLines(const std::string& bytes);
-// Bytes 0..255 repeated up to count.
-std::string BinaryPattern(std::size_t count);
-// Lines joined with CR LF, each line ended by CR LF.
-std::string Crlf(const std::vector<std::string>& lines);
 
 }  // namespace qp::test
