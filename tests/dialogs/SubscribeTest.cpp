@@ -11,16 +11,8 @@ namespace {
 
 using test::FakeListItem;
 using test::FakeListView;
+using test::FakeSubsView;
 
-class FakeSubsView : public ISubsView {
- public:
-  IListView& lvGroups() override { return Groups; }
-  IListView& lvSubs() override { return Subs; }
-  int ShowModal() override { return Result; }
-  FakeListView Groups;
-  FakeListView Subs;
-  int Result = idOK;
-};
 
 class SubscribeTest : public ::testing::Test {
  protected:

@@ -1,0 +1,287 @@
+#include "app/Main.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/ErrorReport.h"
+#include "base/SysUtils.h"
+#include "store/Table.h"
+
+namespace qp {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kScratchSubFolder = "qptmp/";
+// The "&Servers" menu starts with Disconnect, Server Management, Subscribe and a separator.
+constexpr int kFixedServerItems = 4;
+constexpr int kServerGroupIndex = 1;
+
+// Deletes the plain files of folder: regular files and links, never sub-folders, and not the
+// hidden ones (names starting with "."), as listing "*.*" without attributes would leave
+// hidden files alone. Failures are ignored.
+void DeletePlainFiles(const std::string& folder) {
+  std::error_code error;
+  fs::directory_iterator it(folder, error);
+  if (error) return;
+  for (; it != fs::directory_iterator(); it.increment(error)) {
+    if (error) return;
+    const fs::path path = it->path();
+    if (path.filename().string().starts_with(".")) continue;
+    std::error_code statusError;
+    const fs::file_status status = fs::symlink_status(path, statusError);
+    if (statusError) continue;
+    if (fs::is_regular_file(status) || fs::is_symlink(status)) {
+      std::error_code ignored;
+      fs::remove(path, ignored);
+    }
+  }
+}
+
+}  // namespace
+
+std::string GetTempFolder() {
+  std::error_code error;
+  std::string folder = fs::temp_directory_path(error).string();
+  if (error || folder.empty()) folder = "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string ExecutableFolder() {
+  std::error_code error;
+  fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  std::string folder = error ? fs::current_path(error).string() : exe.parent_path().string();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string ReportErrorText(const std::string& message) {
+  const std::string prefix = "Error in FTP process - ";
+  const std::string marker = "Socket Error #";
+  const std::size_t at = message.find(marker);
+  if (at != std::string::npos) {
+    // The socket layer writes "Socket Error # <number>" CR LF <text>: the number runs to the
+    // end of that line. The "#" taken is the marker's own, so an earlier "#" elsewhere in
+    // the message cannot hide the number.
+    const std::size_t start = at + marker.size();
+    std::size_t end = message.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = message.size();
+    int64_t number = 0;
+    if (TryStrToInt64(Trim(message.substr(start, end - start)), number)) {
+      switch (number) {
+        case 10060:
+          return prefix + "Timed out";
+        case 10061:
+          return prefix + "Connection refused";
+        case 11001:
+          return prefix + "Host not found";
+        case 11004:
+          return prefix + "Valid name, no data record of requested type";
+        default:
+          break;
+      }
+    }
+    // Without a number the text did not come from the socket layer; it is logged whole.
+  }
+  return prefix + message;
+}
+
+TfrmMain::TfrmMain(IWindowSystem& windowSystem, IMainView& view)
+    : WindowSystem(windowSystem),
+      tvList(view.tvList()),
+      lvGroups(view.lvGroups()),
+      lvMsgs(view.lvMsgs()),
+      lvAtt(view.lvAtt()),
+      memMsg(view.memMsg()),
+      memLog(view.memLog()),
+      barStat(view.barStat()),
+      mnuServers(view.mnuServers()),
+      dlgSave(view.dlgSave()),
+      idNews(std::make_unique<TIdNNTP>()),
+      idMsg(std::make_unique<TIdMessage>()),
+      IdAntiFreeze1(std::make_unique<TIdAntiFreeze>()),
+      FView(view) {
+  idNews->ReadTimeout = 0;
+  idNews->NewsAgent = "Quillpost";
+  idNews->OnStatus = [this](TIdComponent& sender, TIdStatus status, const std::string& text) {
+    idNewsStatus(sender, status, text);
+  };
+  idNews->OnWorkBegin = [this](TIdComponent& sender, TWorkMode mode, int max) {
+    idNewsWorkBegin(sender, mode, max);
+  };
+  idNews->OnWork = [this](TIdComponent& sender, TWorkMode mode, int count) {
+    idNewsWork(sender, mode, count);
+  };
+  idNews->OnWorkEnd = [this](TIdComponent& sender, TWorkMode mode) {
+    idNewsWorkEnd(sender, mode);
+  };
+  idNews->OnDisconnected = [this](TIdComponent&) { idNewsDisconnected(); };
+}
+
+TfrmMain::~TfrmMain() = default;
+
+const std::vector<TActionInfo>& TfrmMain::Actions() {
+  static const std::vector<TActionInfo> actions = {
+      {"actExit", "E&xit", "File", "Exit from Quillpost", imgExit, &TfrmMain::actExitExecute},
+      {"actOption", "&Options", "Tools", "Quillpost configuration options", -1,
+       &TfrmMain::actOptionExecute},
+      {"actAbout", "&About", "Help", "", -1, &TfrmMain::actAboutExecute},
+      {"actUpdate", "Update", "News", "Update the news from active backend servers", imgUpdate,
+       &TfrmMain::actUpdateExecute},
+      {"actServers", "Server Management ...", "Servers",
+       "Manage backend newsfeed and usenet news servers", imgServers, &TfrmMain::actServersExecute},
+      {"actDisconnect", "Disconnect", "Servers", "", -1, &TfrmMain::actDisconnectExecute},
+      {"actSubs", "Subscribe/Unsubscribe ...", "Servers", "", -1, &TfrmMain::actSubsExecute},
+  };
+  return actions;
+}
+
+const TActionInfo* TfrmMain::FindAction(const std::string& name) {
+  for (const TActionInfo& action : Actions()) {
+    if (name == action.Name) return &action;
+  }
+  return nullptr;
+}
+
+const std::vector<TMenuInfo>& TfrmMain::MainMenu() {
+  static const std::vector<TMenuInfo> menus = {
+      {"&File", {"actExit"}},
+      {"&Tools", {"actOption"}},
+      {"&Servers", {"actDisconnect", "actServers", "actSubs", "-"}},
+      {"&Help", {"actAbout"}},
+  };
+  return menus;
+}
+
+const std::vector<const char*>& TfrmMain::ToolbarActions() {
+  static const std::vector<const char*> buttons = {"actUpdate", "actServers", "actExit"};
+  return buttons;
+}
+
+void TfrmMain::Create() {
+  try {
+    FormCreate();
+  } catch (const std::exception& e) {
+    ShowException(WindowSystem, e.what());
+  }
+}
+
+void TfrmMain::FormCreate() {
+  tvList.Clear();
+  RootNode = &tvList.AddRoot("Gossip");
+  RootNode->Expand();
+
+  // The window exists before News is connected, so the view names the folder directly.
+  ActiveSites = std::make_unique<TTable>();
+  ActiveSites->DatabaseName = DataFolder;
+  ActiveSites->TableName = "Sites.DAT";
+  ActiveSites->Filter = "Active = TRUE";
+  ActiveSites->Filtered = true;
+  ActiveSites->Open();
+  ActiveSites->Refresh();
+
+  FeedItems = std::make_unique<TNewsCollection>();
+
+  BuildServerMenu();
+
+  ScratchFolder = TempFolder + kScratchSubFolder;
+  if (fs::is_directory(ScratchFolder)) {
+    DeletePlainFiles(ScratchFolder);
+  } else {
+    std::error_code error;
+    fs::create_directories(ScratchFolder, error);
+    if (error) {
+      throw Exception(Format("Unable to create directory %s: %s", ScratchFolder.c_str(),
+                             error.message().c_str()));
+    }
+  }
+}
+
+void TfrmMain::BuildServerMenu() {
+  while (mnuServers.Count() > kFixedServerItems) mnuServers.Free(mnuServers.Count() - 1);
+
+  TTable servers;
+  servers.DatabaseName = DataFolder;
+  servers.TableName = "Servers.DAT";
+  servers.Open();
+  for (bool row = servers.First(); row; row = servers.Next()) {
+    // The caption stays exactly the server's name: a click finds the row again by it.
+    std::unique_ptr<IMenuItem> item =
+        mnuServers.CreateItem(servers.FieldByName("Name").AsString(),
+                              [this](IMenuItem& sender) { ServerMenuClick(sender); });
+    item->SetGroupIndex(kServerGroupIndex);
+    item->SetRadioItem(true);
+    mnuServers.Append(std::move(item));
+  }
+}
+
+void TfrmMain::FormClose() {
+  // Also while a command waits: closing the window ends the program, so the server is told.
+  if (idNews->Connected()) idNews->Disconnect();
+  ActiveSites.reset();
+}
+
+void TfrmMain::FormDestroy() {
+  // With creation stopped before the scratch folder was chosen there is nothing to remove;
+  // an empty name must not become the current folder.
+  if (ScratchFolder.empty()) return;
+  DeletePlainFiles(ScratchFolder);
+  std::error_code ignored;
+  // Removes the folder only when it is empty: a sub-folder keeps it.
+  fs::remove(ScratchFolder, ignored);
+}
+
+bool TfrmMain::ActiveSitesOpen() const {
+  return ActiveSites != nullptr && ActiveSites->Active();
+}
+
+void TfrmMain::ReportError(const std::exception& E) {
+  memLog.Add(ReportErrorText(E.what()));
+}
+
+void TfrmMain::actExitExecute() {
+  WindowSystem.Application().CloseMainWindow();
+}
+
+void TfrmMain::actOptionExecute() {}
+
+void TfrmMain::actAboutExecute() {
+  if (dlgAbout != nullptr) dlgAbout->ShowModal();
+}
+
+void TfrmMain::actUpdateExecute() {}
+
+void TfrmMain::actServersExecute() {}
+
+void TfrmMain::idNewsStatus(TIdComponent& ASender, TIdStatus AStatus,
+                            const std::string& AStatusText) {
+  (void)ASender;
+  (void)AStatus;
+  barStat.SetSimpleText(AStatusText);
+}
+
+void TfrmMain::idNewsWorkBegin(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCountMax) {
+  (void)Sender;
+  (void)AWorkMode;
+  (void)AWorkCountMax;
+  WindowSystem.Application().ProcessMessages();
+}
+
+void TfrmMain::idNewsWork(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCount) {
+  (void)Sender;
+  const std::string host = NewsHost();
+  barStat.SetSimpleText(
+      AWorkMode == WorkWrite
+          ? Format("Sent %d to %s. Please wait ...", AWorkCount, host.c_str())
+          : Format("Received %d from %s. Please wait ...", AWorkCount, host.c_str()));
+}
+
+void TfrmMain::idNewsWorkEnd(TIdComponent& Sender, TWorkMode AWorkMode) {
+  (void)Sender;
+  (void)AWorkMode;
+  barStat.SetSimpleText("Ready");
+}
+
+}  // namespace qp

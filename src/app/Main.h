@@ -1,0 +1,197 @@
+// The main window of the reader: start-up and shutdown, the commands, the scratch folder for
+// opened attachments, progress texts and the log of caught network failures.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainView.h"
+#include "app/WindowSystem.h"
+#include "base/DateTime.h"
+#include "message/IdMessage.h"
+#include "nntp/IdAntiFreeze.h"
+#include "nntp/IdComponent.h"
+#include "nntp/client/IdNNTP.h"
+
+namespace qp {
+
+class TTable;
+class TdlgSites;
+class TdlgSubs;
+
+// A feed item: a title and link of a fetched document and the absolute index of its node
+// in the feed tree.
+struct TNewsItem {
+  std::string Link;
+  std::string Title;
+  int32_t NodeIndex = 0;
+};
+
+// The feed items of the tree, in the order they were added. Items keep their address while
+// the collection grows. Owned by the main window.
+class TNewsCollection {
+ public:
+  TNewsItem& Add() { return FItems.emplace_back(); }
+  TNewsItem& Items(int index) { return FItems.at(static_cast<std::size_t>(index)); }
+  int Count() const { return static_cast<int>(FItems.size()); }
+  void Clear() { FItems.clear(); }
+
+ private:
+  std::deque<TNewsItem> FItems;
+};
+
+class TfrmMain;
+
+// A command of the main window as menus and the toolbar show it. ImageIndex -1 = no image.
+struct TActionInfo {
+  const char* Name;
+  const char* Caption;
+  const char* Category;
+  const char* Hint;
+  int ImageIndex;
+  void (TfrmMain::*Execute)();
+};
+
+// A menu of the main menu bar; Actions holds action names, "-" for a separator.
+struct TMenuInfo {
+  const char* Caption;
+  std::vector<const char*> Actions;
+};
+
+// Images of the window's 20 x 20 image list.
+enum TMainImage { imgExit = 0, imgUpdate = 1, imgServers = 2, imgAttachment = 3 };
+
+// The system's temp folder with a trailing separator.
+std::string GetTempFolder();
+// The folder of the running executable with a trailing separator.
+std::string ExecutableFolder();
+// The line ReportError writes for a failure with the given message.
+std::string ReportErrorText(const std::string& message);
+// The date part of value in the system's short date format (the C library's "%x" of the
+// locale the window system set up).
+std::string ShortDateText(TDateTime value);
+
+// The logic of the main window. Created by the start routine before the News database is
+// connected, with the controls the window layer built; lives for the whole run. Every
+// handler runs on the message-loop thread; a handler's failure reaches the top-level error
+// report through the window layer's slot wrapper.
+class TfrmMain {
+ public:
+  TfrmMain(IWindowSystem& windowSystem, IMainView& view);
+  ~TfrmMain();
+  TfrmMain(const TfrmMain&) = delete;
+  TfrmMain& operator=(const TfrmMain&) = delete;
+
+  // The folder holding "Sites.DAT" and "Servers.DAT".
+  std::string DataFolder = ExecutableFolder();
+  // The folder in which the scratch folder "qptmp/" is kept.
+  std::string TempFolder = GetTempFolder();
+
+  IWindowSystem& WindowSystem;
+  ITree& tvList;
+  IListView& lvGroups;
+  IListView& lvMsgs;
+  IListView& lvAtt;
+  IMemo& memMsg;
+  IMemo& memLog;
+  IStatusBar& barStat;
+  IMenu& mnuServers;
+  ISaveDialog& dlgSave;
+
+  // Dialogs owned by the start routine; nullptr until it created them.
+  IForm* dlgAbout = nullptr;
+  TdlgSites* dlgSites = nullptr;
+  TdlgSubs* dlgSubs = nullptr;
+
+  // The NNTP client for every server (read time-out 0: reads wait without limit), the
+  // article last retrieved, and the anti-freeze that keeps the window alive during waits.
+  std::unique_ptr<TIdNNTP> idNews;
+  std::unique_ptr<TIdMessage> idMsg;
+  std::unique_ptr<TIdAntiFreeze> IdAntiFreeze1;
+
+  // The root node of the feed tree; set whenever the root is created.
+  ITreeNode* RootNode = nullptr;
+
+  static const std::vector<TActionInfo>& Actions();
+  static const TActionInfo* FindAction(const std::string& name);
+  static const std::vector<TMenuInfo>& MainMenu();
+  // The toolbar's buttons, by action name.
+  static const std::vector<const char*>& ToolbarActions();
+
+  // Window creation: runs FormCreate and hands a failure to the top-level error report, so
+  // the remaining creation steps are skipped and the window still opens.
+  void Create();
+  void FormCreate();
+  void FormClose();
+  void FormDestroy();
+  void BuildServerMenu();
+
+  // Appends the line for a caught failure to memLog.
+  void ReportError(const std::exception& E);
+
+  void actExitExecute();
+  void actOptionExecute();
+  void actAboutExecute();
+  void actUpdateExecute();
+  void actServersExecute();
+  void actDisconnectExecute();
+  void actSubsExecute();
+
+  void idNewsStatus(TIdComponent& ASender, TIdStatus AStatus, const std::string& AStatusText);
+  void idNewsWorkBegin(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCountMax);
+  void idNewsWork(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCount);
+  void idNewsWorkEnd(TIdComponent& Sender, TWorkMode AWorkMode);
+  void idNewsDisconnected();
+
+  void ServerMenuClick(IMenuItem& item);
+  void ShowSubscriptions();
+  void LoadGroupList();
+  void lvGroupsDblClick();
+  void lvMsgsDblClick();
+  void mnuOpenClick();
+  void mnuSaveClick();
+  void lvAttDblClick();
+
+  const std::string& GetScratchFolder() const { return ScratchFolder; }
+  // The height of the right pane, the position at which lvAtt sits below memMsg.
+  int RightPaneHeight() const { return FView.RightPaneHeight(); }
+  bool ActiveSitesOpen() const;
+
+ private:
+  // The host name of the NNTP client, shown in the work texts.
+  std::string NewsHost() const;
+
+  // One network command at a time: the anti-freeze lets the window run handlers while a
+  // command waits, and a second command on the same connection would interleave its lines
+  // with the pending exchange. A handler entered while another waits is turned away with a
+  // status text.
+  class TNetworkCommand {
+   public:
+    explicit TNetworkCommand(TfrmMain& form);
+    ~TNetworkCommand();
+    TNetworkCommand(const TNetworkCommand&) = delete;
+    TNetworkCommand& operator=(const TNetworkCommand&) = delete;
+    bool Entered() const { return FEntered; }
+
+   private:
+    TfrmMain& FForm;
+    bool FEntered = false;
+  };
+
+  IMainView& FView;
+  bool FNetworkBusy = false;
+
+  std::unique_ptr<TNewsCollection> FeedItems;
+  std::unique_ptr<TTable> ActiveSites;
+  std::string ServerAddress;
+  std::string ServerLogin;
+  std::string ServerPassword;
+  std::string ScratchFolder;
+  bool ServerAuthenticate = false;
+  int32_t ServerPort = 0;
+};
+
+}  // namespace qp

@@ -1,0 +1,42 @@
+// The program's start routine, apart from the window toolkit.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/Main.h"
+#include "app/MainView.h"
+#include "app/WindowSystem.h"
+#include "dialogs/Subscribe.h"
+
+namespace qp {
+
+// Makes the windows of the program; implemented by the window layer.
+class IFormFactory {
+ public:
+  virtual ~IFormFactory() = default;
+  // The main window's controls, not shown yet.
+  virtual std::unique_ptr<IMainView> CreateMainView() = 0;
+  // Connects the window's commands, double-clicks and close/destroy to form's handlers.
+  virtual void BindMainWindow(IMainView& view, TfrmMain& form) = 0;
+  virtual std::unique_ptr<IForm> CreateAboutBox() = 0;
+  // The subscription dialog's form, and the connection of its buttons to the dialog.
+  virtual std::unique_ptr<ISubsView> CreateSubscriptionForm() = 0;
+  virtual void BindSubscriptionDialog(ISubsView& form, TdlgSubs& dialog) = 0;
+};
+
+// Where the program finds its tables and keeps its scratch folder.
+struct TStartFolders {
+  std::string DataFolder = ExecutableFolder();
+  std::string TempFolder = GetTempFolder();
+};
+
+// Sets the title "Quillpost", creates the main window (running its creation steps), the
+// About box, the site dialog and the subscription dialog, connects News to the data folder, opens the site dialog's
+// tables and runs the message loop; then destroys the main window. Returns the exit code:
+// that of the message loop, or 1 when connecting News or opening the tables failed (the
+// failure is shown first).
+int RunProgram(IWindowSystem& windowSystem, IFormFactory& forms,
+               const TStartFolders& folders = TStartFolders());
+
+}  // namespace qp

@@ -1,0 +1,260 @@
+#include "app/qt/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/ErrorReport.h"
+
+namespace qp {
+
+namespace {
+
+// Initial sizes of the window and its panes, in pixels.
+constexpr int kWindowWidth = 658;
+constexpr int kWindowHeight = 540;
+constexpr int kToolBarHeight = 29;
+constexpr int kLeftPaneWidth = 217;
+constexpr int kGroupsWidth = 161;
+constexpr int kMessageHeight = 153;
+constexpr int kAttachmentsHeight = 62;
+constexpr int kBottomPaneHeight = 81;
+constexpr int kStatusBarHeight = 19;
+constexpr int kSplitterWidth = 4;
+constexpr int kImageSize = 20;
+
+}  // namespace
+
+TMainWindow::TMainWindow(QtWindowSystem& windowSystem) : FWindowSystem(windowSystem) {
+  setObjectName("frmMain");
+  setWindowTitle("Quillpost");
+  resize(kWindowWidth, kWindowHeight);
+  BuildImages();
+  BuildActions();
+  BuildPanes();
+  BuildMenus();
+  BuildToolBar();
+  FSave = std::make_unique<QtSaveDialog>(this);
+  FStatus->SetSimpleText("Ready");
+}
+
+TMainWindow::~TMainWindow() = default;
+
+void TMainWindow::BuildImages() {
+  // 0 exit, 1 update, 2 server management, 3 attachment, drawn at 20 x 20.
+  const QStyle::StandardPixmap sources[] = {QStyle::SP_DialogCloseButton, QStyle::SP_BrowserReload,
+                                            QStyle::SP_DriveNetIcon, QStyle::SP_FileIcon};
+  for (QStyle::StandardPixmap source : sources) {
+    QPixmap pixmap(kImageSize, kImageSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    style()->standardIcon(source).paint(&painter, pixmap.rect());
+    painter.end();
+    FImages.emplace_back(pixmap);
+  }
+}
+
+void TMainWindow::BuildActions() {
+  for (const TActionInfo& info : TfrmMain::Actions()) {
+    auto* action = new QAction(ToQ(info.Caption), this);
+    action->setObjectName(info.Name);
+    action->setData(QString(info.Category));
+    if (*info.Hint != '\0') {
+      action->setToolTip(ToQ(info.Hint));
+      action->setStatusTip(ToQ(info.Hint));
+    }
+    if (info.ImageIndex >= 0)
+      action->setIcon(FImages.at(static_cast<std::size_t>(info.ImageIndex)));
+    void (TfrmMain::*execute)() = info.Execute;
+    connect(action, &QAction::triggered, this,
+            [this, execute] { Call([execute](TfrmMain& form) { (form.*execute)(); }); });
+    FActions[info.Name] = action;
+  }
+}
+
+QAction* TMainWindow::Action(const std::string& name) const {
+  auto it = FActions.find(name);
+  return it == FActions.end() ? nullptr : it->second;
+}
+
+void TMainWindow::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("mnuMain");
+  for (const TMenuInfo& info : TfrmMain::MainMenu()) {
+    QMenu* menu = bar->addMenu(ToQ(info.Caption));
+    const bool servers = std::string(info.Caption) == "&Servers";
+    if (servers) {
+      menu->setObjectName("mnuServers");
+      FServersMenu = menu;
+      FServers = std::make_unique<QtMenu>(FWindowSystem, *menu);
+    }
+    for (const char* name : info.Actions) {
+      const bool separator = std::string(name) == "-";
+      if (servers) {
+        if (separator) {
+          FServers->AppendSeparator();
+        } else {
+          FServers->AppendAction(Action(name), TfrmMain::FindAction(name)->Caption);
+        }
+      } else if (separator) {
+        menu->addSeparator();
+      } else {
+        menu->addAction(Action(name));
+      }
+    }
+  }
+}
+
+void TMainWindow::BuildToolBar() {
+  FToolBar = addToolBar("tbMain");
+  FToolBar->setObjectName("tbMain");
+  FToolBar->setMovable(false);
+  FToolBar->setFixedHeight(kToolBarHeight);
+  FToolBar->setIconSize(QSize(kImageSize, kImageSize));
+  FToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  for (const char* name : TfrmMain::ToolbarActions()) FToolBar->addAction(Action(name));
+}
+
+void TMainWindow::BuildPanes() {
+  FTreeWidget = new QTreeWidget;
+  FTreeWidget->setObjectName("tvList");
+  FTreeWidget->setHeaderHidden(true);
+
+  FGroupsWidget = MakeReportList({"Groups", "Posts"}, {1});
+  FGroupsWidget->setObjectName("lvGroups");
+  FMsgsWidget = MakeReportList({"Subject", "From", "Date", "Size"}, {3});
+  FMsgsWidget->setObjectName("lvMsgs");
+
+  FMsgWidget = new QPlainTextEdit;
+  FMsgWidget->setObjectName("memMsg");
+  FMsgWidget->setReadOnly(true);
+  FMsgWidget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+  FAttWidget = new QListWidget;
+  FAttWidget->setObjectName("lvAtt");
+  FAttWidget->setViewMode(QListView::IconMode);
+  FAttWidget->setIconSize(QSize(kImageSize, kImageSize));
+  FAttWidget->setFixedHeight(kAttachmentsHeight);
+  FAttWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+  FAttWidget->hide();
+
+  FAttMenu = new QMenu(this);
+  FAttMenu->setObjectName("mnuAtt");
+  QAction* open = FAttMenu->addAction("Open");
+  open->setObjectName("mnuOpen");
+  FAttMenu->setDefaultAction(open);
+  QAction* save = FAttMenu->addAction("Save As ...");
+  save->setObjectName("mnuSave");
+  connect(open, &QAction::triggered, this, [this] { Call(&TfrmMain::mnuOpenClick); });
+  connect(save, &QAction::triggered, this, [this] { Call(&TfrmMain::mnuSaveClick); });
+  connect(FAttWidget, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { FAttMenu->popup(FAttWidget->viewport()->mapToGlobal(at)); });
+
+  auto* lists = new QSplitter(Qt::Horizontal);
+  lists->setHandleWidth(kSplitterWidth);
+  lists->addWidget(FGroupsWidget);
+  lists->addWidget(FMsgsWidget);
+  lists->setStretchFactor(1, 1);
+  lists->setSizes({kGroupsWidth, kWindowWidth});
+
+  auto* article = new QSplitter(Qt::Vertical);
+  article->setHandleWidth(kSplitterWidth);
+  article->addWidget(lists);
+  article->addWidget(FMsgWidget);
+  article->setStretchFactor(0, 1);
+  article->setSizes({kWindowHeight, kMessageHeight});
+
+  FRightPane = new QWidget;
+  auto* rightLayout = new QVBoxLayout(FRightPane);
+  rightLayout->setContentsMargins(0, 0, 0, 0);
+  rightLayout->setSpacing(0);
+  rightLayout->addWidget(article, 1);
+  rightLayout->addWidget(FAttWidget);
+
+  auto* middle = new QSplitter(Qt::Horizontal);
+  middle->setHandleWidth(kSplitterWidth);
+  middle->addWidget(FTreeWidget);
+  middle->addWidget(FRightPane);
+  middle->setStretchFactor(1, 1);
+  middle->setSizes({kLeftPaneWidth, kWindowWidth});
+
+  FLogWidget = new QPlainTextEdit;
+  FLogWidget->setObjectName("memLog");
+  FLogWidget->setReadOnly(true);
+
+  auto* whole = new QSplitter(Qt::Vertical);
+  whole->setHandleWidth(kSplitterWidth);
+  whole->addWidget(middle);
+  whole->addWidget(FLogWidget);
+  whole->setStretchFactor(0, 1);
+  whole->setSizes({kWindowHeight, kBottomPaneHeight - kStatusBarHeight});
+  setCentralWidget(whole);
+
+  FStatusWidget = new QStatusBar;
+  FStatusWidget->setObjectName("barStat");
+  FStatusWidget->setFixedHeight(kStatusBarHeight);
+  FStatusWidget->setSizeGripEnabled(false);
+  setStatusBar(FStatusWidget);
+
+  FTree = std::make_unique<QtTree>(*FTreeWidget);
+  FGroups = std::make_unique<QtReportList>(*FGroupsWidget);
+  FMsgs = std::make_unique<QtReportList>(*FMsgsWidget);
+  FAtt = std::make_unique<QtIconList>(*FAttWidget, &FImages);
+  FMsg = std::make_unique<QtMemo>(*FMsgWidget);
+  FLog = std::make_unique<QtMemo>(*FLogWidget);
+  FStatus = std::make_unique<QtStatusBar>(*FStatusWidget);
+}
+
+void TMainWindow::Bind(TfrmMain& form) {
+  FForm = &form;
+  connect(FGroupsWidget, &QTreeWidget::itemDoubleClicked, this,
+          [this] { Call(&TfrmMain::lvGroupsDblClick); });
+  connect(FMsgsWidget, &QTreeWidget::itemDoubleClicked, this,
+          [this] { Call(&TfrmMain::lvMsgsDblClick); });
+  connect(FAttWidget, &QListWidget::itemDoubleClicked, this,
+          [this] { Call(&TfrmMain::lvAttDblClick); });
+}
+
+void TMainWindow::Call(const std::function<void(TfrmMain&)>& handler) {
+  if (FForm == nullptr) return;
+  Guarded(FWindowSystem, [&] { handler(*FForm); });
+}
+
+int TMainWindow::RightPaneHeight() const {
+  return FRightPane->height();
+}
+
+void TMainWindow::Show() {
+  if (!FCentred) {
+    FCentred = true;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      QRect frame = frameGeometry();
+      frame.moveCenter(screen->availableGeometry().center());
+      move(frame.topLeft());
+    }
+  }
+  show();
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  Call(&TfrmMain::FormClose);
+  event->accept();
+  // Closing the main window ends the message loop, whatever other windows are open.
+  QCoreApplication::quit();
+}
+
+}  // namespace qp

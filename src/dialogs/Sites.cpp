@@ -1,0 +1,12 @@
+#include "dialogs/Sites.h"
+
+namespace qp {
+
+TdlgSites::TdlgSites() {
+  tblSites.DatabaseName = "News";
+  tblSites.TableName = "Sites.DAT";
+  tblServers.DatabaseName = "News";
+  tblServers.TableName = "Servers.DAT";
+}
+
+}  // namespace qp

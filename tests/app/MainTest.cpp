@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "app/ErrorReport.h"
+#include "app/Main.h"
+#include "app/Start.h"
+#include "nntp/IdException.h"
+#include "store/Table.h"
+#include "support/FakeWindowSystem.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeMainView;
+using test::FakeWindowSystem;
+using test::TempDir;
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+const std::vector<std::string> kFixedServerCaptions = {"Disconnect", "Server Management ...",
+                                                       "Subscribe/Unsubscribe ...", "-"};
+
+// A main window over fakes whose tables live in data/ and whose scratch folder lives in
+// temp/ of a fresh temporary folder.
+struct MainFixture {
+  MainFixture() : Form(WindowSystem, View) {
+    WindowSystem.App.SetTitle("Quillpost");
+    fs::create_directories(Data());
+    Form.DataFolder = Data();
+    Form.TempFolder = Temp();
+  }
+  std::string Data() const { return Dir.File("data/"); }
+  std::string Temp() const { return Dir.File("temp/"); }
+  std::string Scratch() const { return Temp() + "qptmp/"; }
+  std::vector<std::string> LogLines() const { return View.Log.Lines().Lines(); }
+
+  void AddServers(const std::vector<std::string>& names) {
+    TTable servers;
+    servers.DatabaseName = Data();
+    servers.TableName = "Servers.DAT";
+    servers.Open();
+    for (const std::string& name : names) {
+      servers.Insert();
+      servers.FieldByName("Name").SetAsString(name);
+      servers.FieldByName("Address").SetAsString("127.0.0.1");
+      servers.FieldByName("Port").SetAsInteger(119);
+      servers.Post();
+    }
+  }
+
+  TempDir Dir;
+  FakeWindowSystem WindowSystem;
+  FakeMainView View;
+  TfrmMain Form;
+};
+
+TEST(ReportError, WritesOneEntryPerFailure) {
+  struct Row {
+    const char* name;
+    std::string message;
+    std::vector<std::string> log;
+  };
+  const Row rows[] = {
+      {"connection refused", SocketErrorText(10061), {"Error in FTP process - Connection refused"}},
+      {"timed out", SocketErrorText(10060), {"Error in FTP process - Timed out"}},
+      {"no route: whole message over two lines",
+       SocketErrorText(10065),
+       {"Error in FTP process - Socket Error # 10065", "No route to host."}},
+      {"host not found, text empty",
+       SocketErrorText(11001),
+       {"Error in FTP process - Host not found"}},
+      {"no data record",
+       SocketErrorText(11004),
+       {"Error in FTP process - Valid name, no data record of requested type"}},
+      {"no socket error",
+       "Connection Closed Gracefully.",
+       {"Error in FTP process - Connection Closed Gracefully."}},
+      {"marker without number",
+       "Socket Error # \r\nproxy said no",
+       {"Error in FTP process - Socket Error # ", "proxy said no"}},
+      {"marker at the very end", "Socket Error #", {"Error in FTP process - Socket Error #"}},
+      {"marker followed by words",
+       "Socket Error # unknown",
+       {"Error in FTP process - Socket Error # unknown"}},
+      {"an earlier # does not hide the number",
+       "Job #2: Socket Error # 10061\r\nConnection refused.",
+       {"Error in FTP process - Connection refused"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    FakeWindowSystem windowSystem;
+    FakeMainView view;
+    TfrmMain form(windowSystem, view);
+    form.ReportError(Exception(r.message));
+    EXPECT_EQ(view.Log.Lines().Lines(), r.log);
+  }
+}
+
+TEST(ReportError, HostNotFoundMessageEndsWithLineBreak) {
+  // The socket layer leaves the text of 11001 empty, so its message ends in CR LF.
+  ASSERT_EQ(SocketErrorText(11001), "Socket Error # 11001\r\n");
+}
+
+TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterDot) {
+  struct Row {
+    const char* name;
+    std::string message;
+    std::string shown;
+  };
+  const Row rows[] = {
+      {"letter", "Connection refused", "Connection refused."},
+      {"digit", "Error 5", "Error 5."},
+      {"full stop already", "Done.", "Done."},
+      {"exclamation sorts before dot", "Stop!", "Stop!"},
+      {"hyphen sorts before dot", "a -", "a -"},
+      {"slash sorts after dot", "see a/b/", "see a/b/."},
+      {"line break", "Socket Error # 11001\r\n", "Socket Error # 11001\r\n"},
+      {"empty", "", ""},
+      {"UTF-8 letter",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e \xC3\xBC",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e \xC3\xBC."},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(ErrorReportText(r.message), r.shown);
+  }
+}
+
+TEST(ErrorReport, GuardedShowsFailuresInAnErrorBoxCaptionedWithTheTitle) {
+  FakeWindowSystem windowSystem;
+  windowSystem.App.SetTitle("Quillpost");
+  Guarded(windowSystem, [] { throw Exception("Connection refused"); });
+  Guarded(windowSystem, [] { throw std::runtime_error("bad thing"); });
+  Guarded(windowSystem, [] {});
+  ASSERT_EQ(windowSystem.MessageBoxes.size(), 2u);
+  EXPECT_EQ(windowSystem.MessageBoxes[0].Text, "Connection refused.");
+  EXPECT_EQ(windowSystem.MessageBoxes[0].Caption, "Quillpost");
+  EXPECT_EQ(windowSystem.MessageBoxes[0].Icon, TMsgIcon::miError);
+  EXPECT_EQ(windowSystem.MessageBoxes[0].Buttons, TMsgButtons::mbOK);
+  EXPECT_EQ(windowSystem.MessageBoxes[1].Text, "bad thing.");
+}
+
+TEST(FormCreate, BuildsTheRootAndOpensTheActiveSites) {
+  MainFixture f;
+  f.Form.Create();
+  EXPECT_TRUE(f.WindowSystem.MessageBoxes.empty());
+  ASSERT_EQ(f.View.Tree.Count(), 1);
+  EXPECT_EQ(f.View.Tree.Node(0).Text(), "Gossip");
+  EXPECT_TRUE(f.View.Tree.Node(0).Expanded());
+  EXPECT_EQ(f.Form.RootNode, &f.View.Tree.Node(0));
+  EXPECT_TRUE(f.Form.ActiveSitesOpen());
+  EXPECT_EQ(f.Form.GetScratchFolder(), f.Scratch());
+  f.Form.FormClose();
+  EXPECT_FALSE(f.Form.ActiveSitesOpen());
+}
+
+TEST(ScratchFolder, PlainFilesGoAtStartWhileASubFolderKeepsTheFolder) {
+  MainFixture f;
+  fs::create_directories(f.Scratch() + "sub");
+  WriteFile(f.Scratch() + "left.txt", "x");
+  WriteFile(f.Scratch() + "noextension", "x");
+  WriteFile(f.Scratch() + "sub/inner.txt", "x");
+  fs::create_symlink(f.Scratch() + "sub/inner.txt", f.Scratch() + "link");
+
+  f.Form.Create();
+  EXPECT_FALSE(fs::exists(f.Scratch() + "left.txt"));
+  EXPECT_FALSE(fs::exists(f.Scratch() + "noextension"));
+  EXPECT_FALSE(fs::is_symlink(f.Scratch() + "link"));
+  EXPECT_TRUE(fs::exists(f.Scratch() + "sub/inner.txt"));
+
+  WriteFile(f.Scratch() + "opened.bin", "x");
+  f.Form.FormClose();
+  f.Form.FormDestroy();
+  EXPECT_FALSE(fs::exists(f.Scratch() + "opened.bin"));
+  EXPECT_TRUE(fs::exists(f.Scratch() + "sub/inner.txt"));
+  EXPECT_TRUE(fs::is_directory(f.Scratch()));
+}
+
+TEST(ScratchFolder, HiddenFilesStayAndKeepTheFolder) {
+  MainFixture f;
+  fs::create_directories(f.Scratch());
+  WriteFile(f.Scratch() + ".hidden", "x");
+  f.Form.Create();
+  f.Form.FormDestroy();
+  EXPECT_TRUE(fs::exists(f.Scratch() + ".hidden"));
+}
+
+TEST(ScratchFolder, MissingFolderIsCreatedWithItsParentsAndRemovedAtTheEnd) {
+  MainFixture f;
+  f.Form.TempFolder = f.Dir.File("temp/deeper/still/");
+  f.Form.Create();
+  const std::string scratch = f.Dir.File("temp/deeper/still/qptmp/");
+  EXPECT_TRUE(f.WindowSystem.MessageBoxes.empty());
+  EXPECT_TRUE(fs::is_directory(scratch));
+  WriteFile(scratch + "a.txt", "x");
+  f.Form.FormDestroy();
+  EXPECT_FALSE(fs::exists(scratch));
+  EXPECT_TRUE(fs::is_directory(f.Dir.File("temp/deeper/still")));
+}
+
+TEST(BuildServerMenu, EmptyServersLeavesTheThreeCommandsAndTheSeparator) {
+  MainFixture f;
+  f.Form.Create();
+  EXPECT_EQ(f.View.Servers.Captions(), kFixedServerCaptions);
+}
+
+TEST(BuildServerMenu, OneRadioItemPerRowWithTheExactName) {
+  MainFixture f;
+  f.AddServers({"Alpha", "Alpha", "R&D News", "O'Neil"});
+  f.Form.Create();
+  f.Form.BuildServerMenu();  // a rebuild replaces the server items
+  std::vector<std::string> expected = kFixedServerCaptions;
+  expected.insert(expected.end(), {"Alpha", "Alpha", "R&D News", "O'Neil"});
+  ASSERT_EQ(f.View.Servers.Captions(), expected);
+  for (int i = 4; i < f.View.Servers.Count(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(f.View.Servers.Items(i).RadioItem());
+    EXPECT_EQ(f.View.Servers.Items(i).GroupIndex(), 1);
+    EXPECT_FALSE(f.View.Servers.Items(i).Checked());
+  }
+}
+
+TEST(FormCreate, AFailureIsShownOnceAndSkipsTheRemainingSteps) {
+  MainFixture f;
+  WriteFile(f.Data() + "Servers.DAT", std::string(4096, 'x'));
+  f.Form.Create();
+  ASSERT_EQ(f.WindowSystem.MessageBoxes.size(), 1u);
+  EXPECT_EQ(f.WindowSystem.MessageBoxes[0].Caption, "Quillpost");
+  EXPECT_EQ(f.WindowSystem.MessageBoxes[0].Icon, TMsgIcon::miError);
+  EXPECT_EQ(f.View.Servers.Captions(), kFixedServerCaptions);
+  EXPECT_EQ(f.View.Tree.Count(), 1);
+  EXPECT_TRUE(f.Form.ActiveSitesOpen());
+  EXPECT_TRUE(f.Form.GetScratchFolder().empty());
+  EXPECT_FALSE(fs::exists(f.Scratch()));
+  // Nothing was prepared, so the end touches no folder.
+  f.Form.FormDestroy();
+  EXPECT_FALSE(fs::exists(f.Scratch()));
+}
+
+TEST(Commands, ExitClosesTheMainWindowAndAboutShowsTheBox) {
+  MainFixture f;
+  test::FakeForm about;
+  f.Form.dlgAbout = &about;
+  f.Form.actAboutExecute();
+  f.Form.actExitExecute();
+  EXPECT_EQ(about.ShowCount, 1);
+  EXPECT_EQ(f.WindowSystem.App.CloseCount, 1);
+}
+
+TEST(NewsEvents, StatusAndWorkReachTheStatusBar) {
+  MainFixture f;
+  TIdComponent sender;
+  f.Form.idNewsStatus(sender, StatusConnecting, "Connecting to 127.0.0.1.");
+  EXPECT_EQ(f.View.Status.SimpleText(), "Connecting to 127.0.0.1.");
+  f.Form.idNewsWorkBegin(sender, WorkRead, 0);
+  EXPECT_EQ(f.WindowSystem.App.ProcessMessagesCount, 1);
+  f.Form.idNewsWork(sender, WorkWrite, 12);
+  EXPECT_EQ(f.View.Status.SimpleText().rfind("Sent 12 to ", 0), 0u);
+  f.Form.idNewsWork(sender, WorkRead, 3400);
+  EXPECT_EQ(f.View.Status.SimpleText().rfind("Received 3400 from ", 0), 0u);
+  f.Form.idNewsWorkEnd(sender, WorkRead);
+  EXPECT_EQ(f.View.Status.SimpleText(), "Ready");
+}
+
+TEST(GetTempFolder, EndsWithSeparator) {
+  EXPECT_EQ(GetTempFolder().back(), '/');
+  EXPECT_EQ(ExecutableFolder().back(), '/');
+}
+
+}  // namespace
+}  // namespace qp

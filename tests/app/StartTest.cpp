@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/Start.h"
+#include "support/FakeWindowSystem.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A main view that reports its Show calls to a counter that outlives it.
+class CountingView : public test::FakeMainView {
+ public:
+  explicit CountingView(int& shows) : FShows(shows) {}
+  void Show() override { ++FShows; }
+
+ private:
+  int& FShows;
+};
+
+// Hands out fake windows and records the order in which the start routine asked for them.
+class FakeFormFactory : public IFormFactory {
+ public:
+  std::unique_ptr<IMainView> CreateMainView() override {
+    Calls.push_back("CreateMainView");
+    auto view = std::make_unique<CountingView>(Shows);
+    View = view.get();
+    return view;
+  }
+  void BindMainWindow(IMainView& view, TfrmMain& form) override {
+    (void)view;
+    Calls.push_back("BindMainWindow");
+    Form = &form;
+  }
+  std::unique_ptr<IForm> CreateAboutBox() override {
+    // The main window's creation steps have run by now.
+    Calls.push_back(View->Tree.Count() == 1 ? "CreateAboutBox after FormCreate" : "CreateAboutBox");
+    return std::make_unique<test::FakeForm>();
+  }
+  std::unique_ptr<ISubsView> CreateSubscriptionForm() override {
+    Calls.push_back("CreateSubscriptionForm");
+    return std::make_unique<test::FakeSubsView>();
+  }
+  void BindSubscriptionDialog(ISubsView& form, TdlgSubs& dialog) override {
+    (void)form;
+    Calls.push_back("BindSubscriptionDialog");
+    Subs = &dialog;
+  }
+
+  std::vector<std::string> Calls;
+  test::FakeMainView* View = nullptr;  // valid while RunProgram runs
+  TfrmMain* Form = nullptr;
+  TdlgSubs* Subs = nullptr;  // valid while RunProgram runs
+  int Shows = 0;
+};
+
+struct StartFixture {
+  StartFixture() {
+    folders.DataFolder = dir.File("data/");
+    folders.TempFolder = dir.File("temp/");
+    fs::create_directories(folders.DataFolder);
+  }
+  test::TempDir dir;
+  TStartFolders folders;
+  test::FakeWindowSystem windowSystem;
+  FakeFormFactory forms;
+};
+
+TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
+  StartFixture f;
+  bool scratchDuringRun = false;
+  f.windowSystem.App.OnRun = [&] {
+    scratchDuringRun = fs::is_directory(f.folders.TempFolder + "qptmp");
+  };
+  EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
+  EXPECT_EQ(f.windowSystem.App.Title(), "Quillpost");
+  EXPECT_EQ(f.forms.Calls, (std::vector<std::string>{"CreateMainView", "BindMainWindow",
+                                                     "CreateAboutBox after FormCreate",
+                                                     "CreateSubscriptionForm",
+                                                     "BindSubscriptionDialog"}));
+  EXPECT_EQ(f.windowSystem.App.RunCount, 1);
+  EXPECT_EQ(f.forms.Shows, 1);
+  EXPECT_TRUE(f.windowSystem.MessageBoxes.empty());
+  EXPECT_TRUE(scratchDuringRun);
+  EXPECT_FALSE(fs::exists(f.folders.TempFolder + "qptmp"));
+  EXPECT_TRUE(fs::exists(f.folders.DataFolder + "Subscriptions.DAT"));
+}
+
+TEST(RunProgram, DatabaseFailureIsShownAndEndsTheProgram) {
+  StartFixture f;
+  std::ofstream(f.folders.DataFolder + "Subscriptions.DAT") << std::string(4096, 'x');
+  EXPECT_NE(RunProgram(f.windowSystem, f.forms, f.folders), 0);
+  EXPECT_EQ(f.windowSystem.App.RunCount, 0);
+  EXPECT_EQ(f.forms.Shows, 0);
+  ASSERT_EQ(f.windowSystem.MessageBoxes.size(), 1u);
+  EXPECT_EQ(f.windowSystem.MessageBoxes[0].Caption, "Quillpost");
+  EXPECT_FALSE(fs::exists(f.folders.TempFolder + "qptmp"));
+}
+
+}  // namespace
+}  // namespace qp

@@ -1,0 +1,509 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/Main.h"
+#include "dialogs/Subscribe.h"
+#include "nntp/client/IdNNTP.h"
+#include "store/Database.h"
+#include "store/Table.h"
+#include "support/Encoders.h"
+#include "support/FakeWindowSystem.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeListView;
+using test::FakeSubsView;
+using test::FakeMainView;
+using test::FakeWindowSystem;
+using test::LoopbackServer;
+using test::PeerSession;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A news server that greets with 200, accepts reader mode and answers each command from a
+// table; it serves as many connections as the test makes, one after another.
+LoopbackServer::Handler NewsServer(std::map<std::string, std::string> replies,
+                                   std::string greeting = "200 test server\r\n") {
+  return [replies = std::move(replies), greeting = std::move(greeting)](PeerSession& s) {
+    s.Send(greeting);
+    for (int i = 0; i < 50; ++i) {
+      const std::string line = s.ReadLine();
+      if (line.empty() || line == "Quit") return;
+      if (line == "mode reader") {
+        s.Send("200 reader\r\n");
+        continue;
+      }
+      const auto it = replies.find(line);
+      s.Send(it == replies.end() ? "500 unknown command\r\n" : it->second);
+    }
+  };
+}
+
+
+// The main window over fakes with the News database in a temporary folder and the
+// scratch folder beside it.
+class UsenetTest : public ::testing::Test {
+ protected:
+  UsenetTest() : Form(WindowSystem, View) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    fs::create_directories(Dir.File("data"));
+    fs::create_directories(Dir.File("temp"));
+    News().Disconnect();
+    News().SetDirectory(Dir.File("data/"));
+    News().Connect();
+    Subs = std::make_unique<TdlgSubs>(SubsView);
+    Form.DataFolder = Dir.File("data/");
+    Form.TempFolder = Dir.File("temp/");
+    Form.dlgSubs = Subs.get();
+    Form.FormCreate();
+  }
+  ~UsenetTest() override {
+    Form.FormClose();
+    Form.FormDestroy();
+    Subs.reset();
+    News().Disconnect();
+  }
+
+  // Adds a server row; returns its ID.
+  int AddServer(const std::string& name, int port, bool authenticate = false,
+                const std::string& login = "", const std::string& password = "") {
+    TTable servers;
+    servers.DatabaseName = "News";
+    servers.TableName = "Servers.DAT";
+    servers.Open();
+    servers.Insert();
+    servers.FieldByName("Name").SetAsString(name);
+    servers.FieldByName("Address").SetAsString("127.0.0.1");
+    servers.FieldByName("Port").SetAsInteger(port);
+    servers.FieldByName("Authenticate").SetAsBoolean(authenticate);
+    servers.FieldByName("Login").SetAsString(login);
+    servers.FieldByName("Password").SetAsString(password);
+    servers.Post();
+    return servers.FieldByName("ID").AsInteger();
+  }
+
+  void Subscribe(int server, const std::string& group) {
+    TdlgSubs dialog(SubsView);
+    dialog.ServerID = server;
+    IListItem& row = SubsView.Groups.Add();
+    row.SetCaption(group);
+    SubsView.Groups.Select(SubsView.Groups.Count() - 1);
+    dialog.btnAddClick();
+    SubsView.Groups.Clear();
+    SubsView.Subs.Clear();
+  }
+
+  // Rebuilds the server menu from the table and clicks the item with the caption.
+  IMenuItem& ClickServer(const std::string& caption) {
+    Form.BuildServerMenu();
+    for (int i = 0; i < View.Servers.Count(); ++i) {
+      if (View.Servers.Items(i).Caption() == caption && i >= 4) {
+        View.Servers.Items(i).Click();
+        return View.Servers.Items(i);
+      }
+    }
+    ADD_FAILURE() << "no menu item " << caption;
+    return View.Servers.Items(0);
+  }
+
+  std::vector<std::string> Log() const { return View.Log.Lines().Lines(); }
+  std::vector<std::string> Memo() const { return View.Msg.Lines().Lines(); }
+  std::string Scratch() const { return Form.GetScratchFolder(); }
+
+  test::TempDir Dir;
+  FakeWindowSystem WindowSystem;
+  FakeMainView View;
+  FakeSubsView SubsView;
+  std::unique_ptr<TdlgSubs> Subs;
+  TfrmMain Form;
+};
+
+TEST_F(UsenetTest, ServerClickListsTheSubscribedGroupsAndChecksTheItem) {
+  LoopbackServer server(NewsServer({{"Group alt.a", "211 3 100 102 alt.a\r\n"},
+                                    {"Group alt.b", "211 0 0 0 alt.b\r\n"}}));
+  const int id = AddServer("Local", server.Port());
+  Subscribe(id, "alt.a");
+  Subscribe(id, "alt.b");
+  IMenuItem& item = ClickServer("Local");
+  EXPECT_TRUE(item.Checked());
+  EXPECT_EQ(View.Groups.Captions(), (std::vector<std::string>{"alt.a", "alt.b"}));
+  EXPECT_EQ(View.Groups.Item(0).SubItems(), (std::vector<std::string>{"3"}));
+  EXPECT_EQ(SubsView.Subs.Captions(), (std::vector<std::string>{"alt.a", "alt.b"}));
+  EXPECT_EQ(Subs->ServerID, id);
+  EXPECT_EQ(SubsView.ShowCount, 0);
+  Form.FormClose();
+  server.Join();
+  EXPECT_EQ(server.Received(), "mode reader\r\nGroup alt.a\r\nGroup alt.b\r\nQuit\r\n");
+}
+
+TEST_F(UsenetTest, UnknownServerCaptionIsLogged) {
+  AddServer("Known", 1);
+  Form.BuildServerMenu();
+  auto item = View.Servers.CreateItem("Gone", [this](IMenuItem& sender) { Form.ServerMenuClick(sender); });
+  IMenuItem& added = View.Servers.Append(std::move(item));
+  added.Click();
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Invalid Server - Gone"}));
+  EXPECT_FALSE(added.Checked());
+}
+
+TEST_F(UsenetTest, FailedConnectIsLoggedAndStops) {
+  const int id = AddServer("Refusing", test::UnusedLoopbackPort());
+  Subscribe(id, "alt.a");
+  IMenuItem& item = ClickServer("Refusing");
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - Connection refused"}));
+  EXPECT_FALSE(item.Checked());
+  EXPECT_EQ(SubsView.ShowCount, 0);
+  EXPECT_TRUE(WindowSystem.MessageBoxes.empty()) << "no group selection on a closed connection";
+}
+
+TEST_F(UsenetTest, GreetingsThatGiveTheServerUp) {
+  struct Row {
+    const char* name;
+    std::string greeting;
+    std::vector<std::string> log;
+  };
+  const Row rows[] = {
+      {"service not available", "400 busy\r\n", {}},
+      {"unknown greeting treated like 400", "299 odd\r\n", {}},
+      {"refused", "502 go away\r\n",
+       {"Error in FTP process - Connection explicitly refused by NNTP server."}},
+  };
+  int n = 0;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    View.Log.Clear();
+    LoopbackServer server(NewsServer({}, r.greeting));
+    const std::string name = "S" + std::to_string(++n);
+    Subscribe(AddServer(name, server.Port()), "alt.a");
+    IMenuItem& item = ClickServer(name);
+    EXPECT_FALSE(item.Checked());
+    EXPECT_EQ(Log(), r.log);
+    EXPECT_EQ(View.Groups.Count(), 0);
+    Form.FormClose();
+    server.Join();
+    EXPECT_EQ(server.Received().find("Group"), std::string::npos);
+  }
+}
+
+TEST_F(UsenetTest, ServerWithoutSubscriptionsOpensTheDialog) {
+  LoopbackServer server(
+      NewsServer({{"List", "215 list\r\nalt.eq 5 5 y\r\nalt.low 3 7 y\r\nalt.ten 10 1 y\r\n.\r\n"}}), 2);
+  AddServer("Empty", server.Port());
+  // Cancel: lvGroups stays empty while the item is checked.
+  IMenuItem& item = ClickServer("Empty");
+  EXPECT_EQ(SubsView.ShowCount, 1);
+  EXPECT_TRUE(item.Checked());
+  EXPECT_EQ(View.Groups.Count(), 0);
+  EXPECT_EQ(SubsView.Groups.Captions(),
+            (std::vector<std::string>{"alt.eq", "alt.low", "alt.ten"}));
+  std::vector<std::string> counts;
+  for (int i = 0; i < SubsView.Groups.Count(); ++i)
+    counts.push_back(SubsView.Groups.Item(i).SubItems().at(0));
+  EXPECT_EQ(counts, (std::vector<std::string>{"None", "None", "9"}));
+  EXPECT_EQ(View.Status.SimpleText(), "Ready");
+
+  // "Subscribe/Unsubscribe ..." while connected: OK shows exactly the dialog's rows.
+  SubsView.OnShow = [this] {
+    SubsView.Groups.Select(2);
+    Subs->btnAddClick();
+    return idOK;
+  };
+  Form.actSubsExecute();
+  EXPECT_EQ(View.Groups.Captions(), (std::vector<std::string>{"alt.ten"}));
+  EXPECT_EQ(View.Groups.Item(0).SubItems(), (std::vector<std::string>{"9"}));
+}
+
+TEST_F(UsenetTest, FailingGroupListIsLoggedAndTheDialogStillOpens) {
+  LoopbackServer server(NewsServer({{"List", "503 no list\r\n"}}));
+  AddServer("NoList", server.Port());
+  ClickServer("NoList");
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - 503 no list"}));
+  EXPECT_EQ(SubsView.ShowCount, 1);
+}
+
+TEST_F(UsenetTest, GroupDoubleClickLoadsTheHeaders) {
+  const std::string overview =
+      "224 overview\r\n"
+      "100\tFirst\tjoe@x\tSun, 05 Jan 2003 23:30:00 -0100\t<a@x>\t\t1234\t20\r\n"
+      "101\tSecond\tann@y\t\t<b@x>\t<a@x>\t77\t1\r\n.\r\n";
+  LoopbackServer server(NewsServer({{"Group alt.a", "211 2 100 101 alt.a\r\n"},
+                                    {"Group alt.b", "211 1 7 7 alt.b\r\n"},
+                                    {"xover 100-101", overview},
+                                    {"xover 7-7", "224 overview\r\n7\tOnly\tme\t\t\t\t1\t1\r\n.\r\n"}}));
+  const int id = AddServer("Local", server.Port());
+  Subscribe(id, "alt.a");
+  Subscribe(id, "alt.b");
+  ClickServer("Local");
+  for (int pass = 0; pass < 2; ++pass) {
+    View.Groups.Select(0);
+    Form.lvGroupsDblClick();
+  }
+  ASSERT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"First", "Second"}));
+  EXPECT_EQ(View.Msgs.Item(0).Data(), 100u);
+  EXPECT_EQ(View.Msgs.Item(0).SubItems(),
+            (std::vector<std::string>{"joe@x", ShortDateText(EncodeDate(2003, 1, 6)), "1234"}));
+  EXPECT_EQ(View.Status.SimpleText(), "Done");
+
+  View.Groups.Select(1);
+  Form.lvGroupsDblClick();
+  EXPECT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"Only"}));
+  EXPECT_EQ(View.Msgs.Item(0).Data(), 7u);
+}
+
+TEST_F(UsenetTest, ChoosingTheConnectedServerAgainReconnects) {
+  LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}), 2);
+  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  ClickServer("Local");
+  View.Msg.Add("old article");
+  IMenuItem& again = ClickServer("Local");
+  EXPECT_TRUE(again.Checked());
+  EXPECT_EQ(View.Groups.Captions(), (std::vector<std::string>{"alt.a"}));
+  EXPECT_TRUE(Memo().empty()) << "the disconnect handling emptied the views";
+  Form.FormClose();
+  server.Join();
+  EXPECT_EQ(server.Accepted(), 2);
+  EXPECT_EQ(server.Received(),
+            "mode reader\r\nGroup alt.a\r\nQuit\r\nmode reader\r\nGroup alt.a\r\nQuit\r\n");
+}
+
+// A server that demands a login for "Group" and accepts only joe / secret.
+void LoginServer(PeerSession& s) {
+  s.Send("200 hi\r\n");
+  bool loggedIn = false;
+  std::string user;
+  for (int i = 0; i < 20; ++i) {
+    const std::string line = s.ReadLine();
+    if (line.empty() || line == "Quit") return;
+    if (line == "mode reader") {
+      s.Send("200 reader\r\n");
+    } else if (line.rfind("AuthInfo User ", 0) == 0) {
+      user = line.substr(14);
+      s.Send("381 more\r\n");
+    } else if (line.rfind("AuthInfo Pass ", 0) == 0) {
+      loggedIn = user == "joe" && line.substr(14) == "secret";
+      s.Send(loggedIn ? "281 welcome\r\n" : "481 no\r\n");
+    } else {
+      s.Send(loggedIn ? "211 1 1 1 alt.a\r\n" : "480 login please\r\n");
+    }
+  }
+}
+
+TEST_F(UsenetTest, CredentialsGoOnlyToServersThatAuthenticate) {
+  LoopbackServer first(LoginServer);
+  LoopbackServer second(LoginServer);
+  Subscribe(AddServer("Login", first.Port(), true, "joe", "secret"), "alt.a");
+  Subscribe(AddServer("Open", second.Port()), "alt.a");
+  EXPECT_TRUE(ClickServer("Login").Checked());
+  EXPECT_THROW(ClickServer("Open"), EIdProtocolReplyError);
+  Form.FormClose();
+  first.Join();
+  second.Join();
+  EXPECT_EQ(first.Received(),
+            "mode reader\r\nGroup alt.a\r\nAuthInfo User joe\r\nAuthInfo Pass secret\r\n"
+            "Group alt.a\r\nQuit\r\n");
+  EXPECT_EQ(second.Received(),
+            "mode reader\r\nGroup alt.a\r\nAuthInfo User \r\nAuthInfo Pass \r\nQuit\r\n");
+}
+
+TEST_F(UsenetTest, DisconnectEmptiesTheViewsAndClosingSendsQuit) {
+  LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}));
+  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  IMenuItem& item = ClickServer("Local");
+  View.Msgs.Add().SetCaption("x");
+  View.Msg.Add("text");
+  View.Att.Show();
+  Form.actDisconnectExecute();
+  EXPECT_FALSE(item.Checked());
+  EXPECT_EQ(View.Groups.Count() + View.Msgs.Count(), 0);
+  EXPECT_FALSE(View.Att.Visible());
+  EXPECT_TRUE(Memo().empty());
+  EXPECT_EQ(SubsView.Subs.Count(), 1) << "the dialog's lists are left as they are";
+  Form.actDisconnectExecute();  // not connected: nothing happens
+  Form.actSubsExecute();
+  EXPECT_EQ(SubsView.ShowCount, 0);
+  server.Join();
+  EXPECT_EQ(server.Received(), "mode reader\r\nGroup alt.a\r\nQuit\r\n");
+}
+
+TEST_F(UsenetTest, NoSecondCommandWhileOneIsWaiting) {
+  LoopbackServer server(NewsServer({{"Group alt.a", "211 1 5 5 alt.a\r\n"},
+                                    {"xover 5-5", "224 overview\r\n5\tS\tF\t\t\t\t1\t1\r\n.\r\n"}}));
+  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  ClickServer("Local");
+  // While the overview is read, the window's event pump runs another double-click.
+  int nested = 0;
+  Form.idNews->OnWorkBegin = [&](TIdComponent&, TWorkMode, int) {
+    ++nested;
+    View.Groups.Select(0);
+    Form.lvGroupsDblClick();
+    EXPECT_NE(View.Status.SimpleText().find("Busy"), std::string::npos);
+  };
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"S"}));
+  Form.FormClose();
+  server.Join();
+  EXPECT_EQ(server.Received(), "mode reader\r\nGroup alt.a\r\nGroup alt.a\r\nxover 5-5\r\nQuit\r\n");
+}
+
+// Article view: one server with one group whose articles the tests choose.
+class ArticleTest : public UsenetTest {
+ protected:
+  void Open(std::map<std::string, std::string> articles) {
+    articles["Group alt.bin"] = "211 1 1 9 alt.bin\r\n";
+    Server = std::make_unique<LoopbackServer>(NewsServer(std::move(articles)));
+    Subscribe(AddServer("Local", Server->Port()), "alt.bin");
+    ClickServer("Local");
+  }
+  void Show(uint32_t number) {
+    View.Msgs.Clear();
+    View.Msgs.Add().SetData(number);
+    View.Msgs.Select(0);
+    Form.lvMsgsDblClick();
+  }
+  void SelectAttachment(int index) { View.Att.Select(index); }
+  std::unique_ptr<LoopbackServer> Server;
+};
+
+const std::string kHeader = "Subject: hi\r\nFrom: a@b\r\n";
+
+TEST_F(ArticleTest, PlainArticleShowsHeadersEmptyLineAndBody) {
+  Open({{"Article 1", "220 1 <1@x>\r\n" + kHeader + "\r\nline 1\r\n\r\nline 3\r\n.\r\n"}});
+  View.Att.Hide();
+  Show(1);
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: hi", "From: a@b", "", "line 1", "",
+                                              "line 3"}));
+  EXPECT_FALSE(View.Att.Visible());
+  EXPECT_EQ(WindowSystem.ScreenDouble.History,
+            (std::vector<TCursor>{TCursor::crHourGlass, TCursor::crDefault}));
+}
+
+TEST_F(ArticleTest, MultipartShowsBodyThenTextPartsAndListsAttachmentsOnce) {
+  const std::string article =
+      "220 2 <2@x>\r\nSubject: parts\r\nContent-Type: multipart/mixed; boundary=B\r\n\r\n"
+      "preamble\r\n--B\r\nContent-Type: text/plain\r\n\r\nfirst text\r\n"
+      "--B\r\nContent-Type: application/octet-stream; name=\"a.bin\"\r\n"
+      "Content-Transfer-Encoding: base64\r\n\r\n" + test::Base64Lines("abc") +
+      "--B\r\nContent-Type: text/plain\r\n\r\nsecond text\r\n--B--\r\nepilogue\r\n.\r\n";
+  Open({{"Article 2", article}});
+  Show(2);
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: parts",
+                                              "Content-Type: multipart/mixed; boundary=B", "",
+                                              "preamble", "epilogue", "first text",
+                                              "second text"}));
+  EXPECT_EQ(View.Att.Captions(), (std::vector<std::string>{"a.bin"}));
+  EXPECT_EQ(View.Att.Item(0).ImageIndex(), 3);
+  EXPECT_TRUE(View.Att.Visible());
+  EXPECT_EQ(View.Att.Top, View.RightPaneHeight());
+}
+
+TEST_F(ArticleTest, AttachmentsOpenInsideTheScratchFolderOnly) {
+  // Blocks of at least 45 bytes: a shorter first line is no known encoding.
+  const std::string first(50, '1'), second(50, '2'), up(60, 'u'), abs(70, 'a');
+  const std::string article =
+      "220 3 <3@x>\r\n" + kHeader + "\r\n" +
+      "begin 644 same.txt\r\n" + test::UuLines(first) + "`\r\nend\r\n" +
+      "begin 644 same.txt\r\n" + test::UuLines(second) + "`\r\nend\r\n" +
+      "begin 644 ../up.txt\r\n" + test::UuLines(up) + "`\r\nend\r\n" +
+      "begin 644 " + Dir.File("abs.txt") + "\r\n" + test::UuLines(abs) + "`\r\nend\r\n.\r\n";
+  Open({{"Article 3", article}});
+  Show(3);
+  ASSERT_EQ(View.Att.Count(), 4);
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: hi", "From: a@b", ""}));
+
+  // Opening the same attachment twice replaces the file and opens it again; of two
+  // attachments with one name, the first is used.
+  SelectAttachment(1);
+  Form.mnuOpenClick();
+  Form.lvAttDblClick();
+  EXPECT_EQ(ReadFile(Scratch() + "same.txt"), first);
+  ASSERT_EQ(WindowSystem.ShellOpens.size(), 2u);
+  EXPECT_EQ(WindowSystem.ShellOpens[1].Target, Scratch() + "same.txt");
+  EXPECT_EQ(WindowSystem.ShellOpens[1].Verb, "open");
+
+  SelectAttachment(2);
+  Form.mnuOpenClick();
+  EXPECT_EQ(ReadFile(Scratch() + "up.txt"), up);
+  EXPECT_FALSE(fs::exists(Dir.File("temp/up.txt")));
+  SelectAttachment(3);
+  Form.mnuOpenClick();
+  EXPECT_EQ(ReadFile(Scratch() + "abs.txt"), abs);
+  EXPECT_FALSE(fs::exists(Dir.File("abs.txt")));
+  EXPECT_EQ(View.Att.Item(3).Caption(), Dir.File("abs.txt")) << "the list shows the name as given";
+}
+
+TEST_F(ArticleTest, EmptyFileNameCannotOpenButCanBeSaved) {
+  const std::string article =
+      "220 4 <4@x>\r\nContent-Type: application/zip\r\n"
+      "Content-Disposition: attachment\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+      test::Base64Lines("zipdata") + ".\r\n";
+  Open({{"Article 4", article}});
+  Show(4);
+  ASSERT_EQ(View.Att.Captions(), (std::vector<std::string>{""}));
+  EXPECT_EQ(Memo().size(), 4u) << "headers and the empty line only";
+  SelectAttachment(0);
+  try {
+    Form.mnuOpenClick();
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Error saving attachment.");
+  }
+  EXPECT_TRUE(WindowSystem.ShellOpens.empty());
+
+  const std::string chosen = Dir.File("saved.zip");
+  {
+    std::ofstream existing(chosen);
+    existing << "old";
+  }
+  View.Save.Choices.push_back(chosen);
+  Form.mnuSaveClick();
+  EXPECT_EQ(ReadFile(chosen), "zipdata") << "an existing file is replaced after the dialog asked";
+  View.Save.Choices.push_back(std::nullopt);
+  Form.mnuSaveClick();  // cancelled: nothing happens
+}
+
+TEST_F(ArticleTest, SaveDialogIsPresetWithTheLastNameComponent) {
+  Open({{"Article 5", "220 5 <5@x>\r\n\r\nbegin 644 /etc/x.bin\r\n" + test::UuLines(std::string(45, 'x')) +
+                          "`\r\nend\r\n.\r\n"}});
+  Show(5);
+  SelectAttachment(0);
+  View.Save.Choices.push_back(std::nullopt);
+  Form.mnuSaveClick();
+  EXPECT_EQ(View.Save.PresetNames, (std::vector<std::string>{"x.bin"}));
+}
+
+TEST_F(ArticleTest, MissingArticleEmptiesTheViewAndFailuresRestoreTheCursor) {
+  Open({{"Article 1", "220 1 <1@x>\r\n" + kHeader + "\r\nbody\r\n.\r\n"},
+        {"Article 2", "423 no such article\r\n"},
+        {"Article 3", "500 broken\r\n"}});
+  Show(1);
+  Show(2);
+  EXPECT_TRUE(Memo().empty());
+  EXPECT_EQ(Log(), (std::vector<std::string>{
+                       "Article 2 is not available on the server - 423 no such article"}));
+  Show(1);
+  EXPECT_THROW(Show(3), EIdException);
+  EXPECT_EQ(WindowSystem.ScreenDouble.Cursor(), TCursor::crDefault);
+  EXPECT_EQ(Memo().back(), "body") << "a failure leaves the view as it was";
+}
+
+}  // namespace
+}  // namespace qp

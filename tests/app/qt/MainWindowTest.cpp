@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+
+#include "app/Main.h"
+#include "app/Start.h"
+#include "app/qt/MainWindow.h"
+#include "app/qt/QtForms.h"
+#include "app/qt/QtWindowSystem.h"
+#include "dialogs/qt/HyperLbl.h"
+#include "store/Table.h"
+#include "support/TempDir.h"
+
+namespace qp {
+namespace {
+
+// One application for the whole program, never destroyed: Qt's teardown at process exit
+// would run after the platform plugin is gone.
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test_appqt";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = [] {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return new QApplication(argc, argv);
+  }();
+  return *application;
+}
+
+// Records message boxes instead of showing them, so nothing waits for a person.
+class RecordingWindowSystem : public QtWindowSystem {
+ public:
+  int MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons,
+                 TMsgIcon icon) override {
+    (void)buttons;
+    (void)icon;
+    Boxes.push_back(caption + ": " + text);
+    return idOK;
+  }
+  std::vector<std::string> Boxes;
+};
+
+QStringList ActionTexts(const QMenu& menu) {
+  QStringList texts;
+  for (QAction* action : menu.actions()) texts << (action->isSeparator() ? "-" : action->text());
+  return texts;
+}
+
+TEST(MainWindow, HoldsTheControlsOfTheLayout) {
+  App();
+  test::TempDir dir;
+  const std::string data = dir.File("data/");
+  std::filesystem::create_directories(data);
+  {
+    TTable servers;
+    servers.DatabaseName = data;
+    servers.TableName = "Servers.DAT";
+    servers.Open();
+    for (const char* name : {"Local", "R&D"}) {
+      servers.Insert();
+      servers.FieldByName("Name").SetAsString(name);
+      servers.Post();
+    }
+  }
+
+  RecordingWindowSystem windowSystem;
+  windowSystem.Application().SetTitle("Quillpost");
+  TMainWindow window(windowSystem);
+  TfrmMain form(windowSystem, window);
+  form.DataFolder = data;
+  form.TempFolder = dir.File("temp/");
+  window.Bind(form);
+  form.Create();
+  window.Show();
+  QApplication::processEvents();
+
+  EXPECT_TRUE(windowSystem.Boxes.empty());
+  EXPECT_EQ(window.windowTitle(), "Quillpost");
+  EXPECT_EQ(window.size(), QSize(658, 540));
+
+  auto* tree = window.findChild<QTreeWidget*>("tvList");
+  ASSERT_NE(tree, nullptr);
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "Gossip");
+
+  auto* groups = window.findChild<QTreeWidget*>("lvGroups");
+  ASSERT_NE(groups, nullptr);
+  EXPECT_EQ(groups->headerItem()->text(0), "Groups");
+  EXPECT_EQ(groups->headerItem()->text(1), "Posts");
+  auto* msgs = window.findChild<QTreeWidget*>("lvMsgs");
+  ASSERT_NE(msgs, nullptr);
+  EXPECT_EQ(msgs->columnCount(), 4);
+  EXPECT_EQ(msgs->headerItem()->text(3), "Size");
+  auto* att = window.findChild<QListWidget*>("lvAtt");
+  ASSERT_NE(att, nullptr);
+  EXPECT_TRUE(att->isHidden());
+  auto* memMsg = window.findChild<QPlainTextEdit*>("memMsg");
+  ASSERT_NE(memMsg, nullptr);
+  EXPECT_TRUE(memMsg->isReadOnly());
+
+  QMenu* servers = window.findChild<QMenu*>("mnuServers");
+  ASSERT_NE(servers, nullptr);
+  EXPECT_EQ(servers->title(), "&Servers");
+  EXPECT_EQ(ActionTexts(*servers),
+            (QStringList{"Disconnect", "Server Management ...", "Subscribe/Unsubscribe ...", "-",
+                         "Local", "R&&D"}));
+  EXPECT_EQ(window.mnuServers().Items(5).Caption(), "R&D");
+  EXPECT_TRUE(window.mnuServers().Items(5).RadioItem());
+  window.mnuServers().Items(4).SetChecked(true);
+  window.mnuServers().Items(5).SetChecked(true);
+  EXPECT_FALSE(servers->actions()[4]->isChecked());
+  EXPECT_TRUE(servers->actions()[5]->isChecked());
+
+  QStringList menus;
+  for (QAction* action : window.menuBar()->actions()) menus << action->text();
+  EXPECT_EQ(menus, (QStringList{"&File", "&Tools", "&Servers", "&Help"}));
+
+  auto* toolbar = window.findChild<QToolBar*>("tbMain");
+  ASSERT_NE(toolbar, nullptr);
+  ASSERT_EQ(toolbar->actions().size(), 3);
+  EXPECT_EQ(toolbar->actions()[0]->toolTip(), "Update the news from active backend servers");
+  EXPECT_EQ(toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+
+  auto* log = window.findChild<QPlainTextEdit*>("memLog");
+  ASSERT_NE(log, nullptr);
+  form.ReportError(Exception("Socket Error # 10065\r\nNo route to host."));
+  EXPECT_EQ(log->toPlainText(), "Error in FTP process - Socket Error # 10065\nNo route to host.");
+  EXPECT_EQ(window.memLog().Lines().Count(), 2);
+
+  auto* status = window.findChild<QStatusBar*>("barStat");
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->currentMessage(), "Ready");
+
+  form.FormClose();
+  form.FormDestroy();
+}
+
+TEST(MainWindow, AFailingCommandIsReportedAndGoesNoFurther) {
+  App();
+  RecordingWindowSystem windowSystem;
+  windowSystem.Application().SetTitle("Quillpost");
+  TMainWindow window(windowSystem);
+  TfrmMain form(windowSystem, window);
+  window.Bind(form);
+  auto item = window.mnuServers().CreateItem(
+      "Broken", [](IMenuItem&) { throw Exception("Connection refused"); });
+  window.mnuServers().Append(std::move(item)).Click();
+  ASSERT_EQ(windowSystem.Boxes.size(), 1u);
+  EXPECT_EQ(windowSystem.Boxes[0], "Quillpost: Connection refused.");
+}
+
+TEST(RunProgram, ClosingTheMainWindowEndsTheLoopAndRemovesTheScratchFolder) {
+  App();
+  test::TempDir dir;
+  TStartFolders folders;
+  folders.DataFolder = dir.File("data/");
+  folders.TempFolder = dir.File("temp/");
+  std::filesystem::create_directories(folders.DataFolder);
+  RecordingWindowSystem windowSystem;
+  TQtFormFactory forms(windowSystem);
+  bool scratchWhileRunning = false;
+  QTimer::singleShot(0, [&] {
+    scratchWhileRunning = std::filesystem::is_directory(folders.TempFolder + "qptmp");
+    windowSystem.Application().CloseMainWindow();
+  });
+  // Ends a loop that the close failed to end, so the test cannot hang.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+  guard.start(10000);
+  EXPECT_EQ(RunProgram(windowSystem, forms, folders), 0);
+  windowSystem.App().MainWindow = nullptr;
+  EXPECT_EQ(windowSystem.Application().Title(), "Quillpost");
+  EXPECT_TRUE(windowSystem.Boxes.empty());
+  EXPECT_TRUE(scratchWhileRunning);
+  EXPECT_FALSE(std::filesystem::exists(folders.TempFolder + "qptmp"));
+}
+
+TEST(HyperLabel, OpensItsUrlOnlyWhenReleasedOverIt) {
+  App();
+  THyperLabel label("home");
+  label.resize(100, 20);
+  label.URL = "https://example.org/";
+  std::vector<std::string> opened;
+  label.OnOpenURL = [&](const std::string& url) { opened.push_back(url); };
+  EXPECT_EQ(label.CurrentColour(), QColor(0, 0, 128));
+  EXPECT_TRUE(label.font().underline());
+
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&label, &press);
+  EXPECT_EQ(label.CurrentColour(), label.PressedColour);
+  QMouseEvent outside(QEvent::MouseButtonRelease, QPointF(500, 5), QPointF(500, 5), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&label, &outside);
+  EXPECT_TRUE(opened.empty());
+
+  QApplication::sendEvent(&label, &press);
+  QMouseEvent inside(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                     Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&label, &inside);
+  EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/"});
+}
+
+}  // namespace
+}  // namespace qp
