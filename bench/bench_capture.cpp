@@ -34,51 +34,10 @@ std::string MakeListing() {
   return listing;
 }
 
-// Serves the listing once to the next client on its own thread.
-class OneShotServer {
- public:
-  explicit OneShotServer(const std::string& payload) {
-    FListener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(FListener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(FListener, 1);
-    ::getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length);
-    FPort = ntohs(address.sin_port);
-    FThread = std::thread([this, &payload] {
-      const int fd = ::accept(FListener, nullptr, nullptr);
-      std::size_t sent = 0;
-      while (sent < payload.size()) {
-        const ssize_t n = ::send(fd, payload.data() + sent, payload.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) break;
-        sent += static_cast<std::size_t>(n);
-      }
-      ::close(fd);
-    });
-  }
-  ~OneShotServer() {
-    FThread.join();
-    ::close(FListener);
-  }
-  int Port() const { return FPort; }
-
- private:
-  int FListener = -1;
-  int FPort = 0;
-  std::thread FThread;
-};
-
 double PlainLoopMBps(const std::string& listing) {
-  OneShotServer server(listing);
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(server.Port()));
+  qp::bench::OneShotServer server(listing);
   qp::bench::Stopwatch watch;
-  ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  const int fd = qp::bench::ConnectLoopback(server.Port());
   char buffer[32768];
   std::size_t total = 0;
   for (;;) {
@@ -93,7 +52,7 @@ double PlainLoopMBps(const std::string& listing) {
 }
 
 double CaptureMBps(const std::string& listing) {
-  OneShotServer server(listing);
+  qp::bench::OneShotServer server(listing);
   qp::TIdTCPClient client;
   client.Host = "127.0.0.1";
   client.Port = server.Port();

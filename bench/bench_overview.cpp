@@ -40,22 +40,12 @@ std::string OverviewListing() {
 // listing bytes followed by a close.
 class Server {
  public:
-  explicit Server(const std::string& listing) : FListing(listing) {
-    FFd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(FFd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(FFd, 4);
-    socklen_t len = sizeof a;
-    ::getsockname(FFd, reinterpret_cast<sockaddr*>(&a), &len);
-    FPort = ntohs(a.sin_port);
-  }
-  ~Server() { ::close(FFd); }
-  int Port() const { return FPort; }
+  explicit Server(const std::string& listing) : FListing(listing) {}
+  int Port() const { return FListener.Port(); }
 
   void ServeOnce(bool raw) {
-    const int c = ::accept(FFd, nullptr, nullptr);
+    using qp::bench::SendAll;
+    const int c = FListener.Accept();
     if (c < 0) return;
     if (raw) {
       SendAll(c, FListing);
@@ -84,28 +74,14 @@ class Server {
   }
 
  private:
-  static void SendAll(int fd, const std::string& s) {
-    std::size_t done = 0;
-    while (done < s.size()) {
-      const ssize_t n = ::send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
-      if (n <= 0) return;
-      done += static_cast<std::size_t>(n);
-    }
-  }
   const std::string& FListing;
-  int FFd = -1;
-  int FPort = 0;
+  qp::bench::LoopbackListener FListener;
 };
 
 double PlainLoopSeconds(Server& server) {
   std::thread t([&] { server.ServeOnce(true); });
   qp::bench::Stopwatch watch;
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(server.Port()));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  const int fd = qp::bench::ConnectLoopback(server.Port());
   char buf[32768];
   std::size_t total = 0;
   for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) total += static_cast<std::size_t>(n);

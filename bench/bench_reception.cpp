@@ -104,56 +104,15 @@ std::string UuArticle(const std::string& payload) {
   return article;
 }
 
-// Serves one payload to the next client on its own thread.
-class OneShotServer {
- public:
-  explicit OneShotServer(const std::string& payload) {
-    FListener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(FListener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(FListener, 1);
-    ::getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length);
-    FPort = ntohs(address.sin_port);
-    FThread = std::thread([this, &payload] {
-      const int fd = ::accept(FListener, nullptr, nullptr);
-      std::size_t sent = 0;
-      while (sent < payload.size()) {
-        const ssize_t n = ::send(fd, payload.data() + sent, payload.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) break;
-        sent += static_cast<std::size_t>(n);
-      }
-      ::close(fd);
-    });
-  }
-  ~OneShotServer() {
-    FThread.join();
-    ::close(FListener);
-  }
-  int Port() const { return FPort; }
-
- private:
-  int FListener = -1;
-  int FPort = 0;
-  std::thread FThread;
-};
-
 // Seconds to receive the article bytes and write them unchanged to a new temporary file.
 double PlainLoopSeconds(const std::string& article) {
-  OneShotServer server(article);
+  qp::bench::OneShotServer server(article);
   const std::string path = qp::MakeTempFile("Qpb");
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(server.Port()));
   qp::bench::Stopwatch watch;
   std::size_t total = 0;
+  const int fd = qp::bench::ConnectLoopback(server.Port());
   {
     qp::TFileStream file(path, qp::TFileMode::fmCreate);
-    ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     char buffer[32768];
     for (;;) {
       const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
@@ -171,7 +130,7 @@ double PlainLoopSeconds(const std::string& article) {
 
 // Seconds to receive the article with ReadMessageHeader/ReadMessageBody; checks the file.
 double ReceptionSeconds(const std::string& article, uint64_t expectedHash) {
-  OneShotServer server(article);
+  qp::bench::OneShotServer server(article);
   qp::TIdMessageClient client;
   client.Host = "127.0.0.1";
   client.Port = server.Port();

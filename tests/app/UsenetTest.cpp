@@ -16,6 +16,7 @@
 #include "support/Encoders.h"
 #include "support/FakeWindowSystem.h"
 #include "support/LoopbackServer.h"
+#include "support/NewsServer.h"
 #include "support/TempDir.h"
 
 namespace qp {
@@ -27,33 +28,10 @@ using test::FakeSubsView;
 using test::FakeMainView;
 using test::FakeWindowSystem;
 using test::LoopbackServer;
+using test::NewsServer;
 using test::PeerSession;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
-// A news server that greets with 200, accepts reader mode and answers each command from a
-// table; it serves as many connections as the test makes, one after another.
-LoopbackServer::Handler NewsServer(std::map<std::string, std::string> replies,
-                                   std::string greeting = "200 test server\r\n") {
-  return [replies = std::move(replies), greeting = std::move(greeting)](PeerSession& s) {
-    s.Send(greeting);
-    for (int i = 0; i < 50; ++i) {
-      const std::string line = s.ReadLine();
-      if (line.empty() || line == "Quit") return;
-      if (line == "mode reader") {
-        s.Send("200 reader\r\n");
-        continue;
-      }
-      const auto it = replies.find(line);
-      s.Send(it == replies.end() ? "500 unknown command\r\n" : it->second);
-    }
-  };
-}
 
 
 // The main window over fakes with the News database in a temporary folder and the
@@ -434,18 +412,18 @@ TEST_F(ArticleTest, AttachmentsOpenInsideTheScratchFolderOnly) {
   SelectAttachment(1);
   Form.mnuOpenClick();
   Form.lvAttDblClick();
-  EXPECT_EQ(ReadFile(Scratch() + "same.txt"), first);
+  EXPECT_EQ(test::ReadWholeFile(Scratch() + "same.txt"), first);
   ASSERT_EQ(WindowSystem.ShellOpens.size(), 2u);
   EXPECT_EQ(WindowSystem.ShellOpens[1].Target, Scratch() + "same.txt");
   EXPECT_EQ(WindowSystem.ShellOpens[1].Verb, "open");
 
   SelectAttachment(2);
   Form.mnuOpenClick();
-  EXPECT_EQ(ReadFile(Scratch() + "up.txt"), up);
+  EXPECT_EQ(test::ReadWholeFile(Scratch() + "up.txt"), up);
   EXPECT_FALSE(fs::exists(Dir.File("temp/up.txt")));
   SelectAttachment(3);
   Form.mnuOpenClick();
-  EXPECT_EQ(ReadFile(Scratch() + "abs.txt"), abs);
+  EXPECT_EQ(test::ReadWholeFile(Scratch() + "abs.txt"), abs);
   EXPECT_FALSE(fs::exists(Dir.File("abs.txt")));
   EXPECT_EQ(View.Att.Item(3).Caption(), Dir.File("abs.txt")) << "the list shows the name as given";
 }
@@ -475,7 +453,7 @@ TEST_F(ArticleTest, EmptyFileNameCannotOpenButCanBeSaved) {
   }
   View.Save.Choices.push_back(chosen);
   Form.mnuSaveClick();
-  EXPECT_EQ(ReadFile(chosen), "zipdata") << "an existing file is replaced after the dialog asked";
+  EXPECT_EQ(test::ReadWholeFile(chosen), "zipdata") << "an existing file is replaced after the dialog asked";
   View.Save.Choices.push_back(std::nullopt);
   Form.mnuSaveClick();  // cancelled: nothing happens
 }

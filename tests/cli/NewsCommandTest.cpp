@@ -10,12 +10,14 @@
 #include "cli/NewsCommand.h"
 #include "support/Encoders.h"
 #include "support/LoopbackServer.h"
+#include "support/NewsServer.h"
 #include "support/TempDir.h"
 
 namespace qp {
 namespace {
 
 using test::LoopbackServer;
+using test::NewsServer;
 using test::PeerSession;
 
 std::string RandomBytes(std::size_t n, unsigned seed) {
@@ -25,29 +27,7 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
   return s;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
-// A news server that greets, accepts reader mode and answers each command from a table.
-LoopbackServer::Handler NewsServer(std::map<std::string, std::string> replies) {
-  return [replies = std::move(replies)](PeerSession& s) {
-    s.Send("200 test server\r\n");
-    for (int i = 0; i < 20; ++i) {
-      const std::string line = s.ReadLine();
-      if (line.empty() || line == "Quit") return;
-      if (line == "mode reader") {
-        s.Send("200 reader\r\n");
-        continue;
-      }
-      const auto it = replies.find(line);
-      s.Send(it == replies.end() ? "500 unknown\r\n" : it->second);
-    }
-  };
-}
 
 struct CliRun {
   int code;
@@ -112,8 +92,8 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
   const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7",
                          "--save", dir.Path()});
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(ReadFile(dir.File("a.jpg")), jpeg);
-  EXPECT_EQ(ReadFile(dir.File("evil.bin")), binary);
+  EXPECT_EQ(test::ReadWholeFile(dir.File("a.jpg")), jpeg);
+  EXPECT_EQ(test::ReadWholeFile(dir.File("evil.bin")), binary);
   EXPECT_NE(r.out.find("\"parts\":[{\"type\":\"text\",\"lines\":[\"hello\"]},"
                        "{\"type\":\"attachment\",\"file_name\":\"../../a.jpg\",\"size\":5000},"
                        "{\"type\":\"attachment\",\"file_name\":\"/tmp/evil.bin\",\"size\":1000}]"),

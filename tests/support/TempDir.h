@@ -22,4 +22,7 @@ class TempDir {
   std::string FPath;
 };
 
+// The whole content of a file; "" when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
 }  // namespace qp::test
