@@ -36,7 +36,9 @@ const TIdAttachment* FindAttachment(const TIdMessage& message, const std::string
 // Sets the hourglass for as long as it lives; every way out restores the default cursor.
 class THourglass {
  public:
-  explicit THourglass(IScreen& screen) : FScreen(screen) { FScreen.SetCursor(TCursor::crHourGlass); }
+  explicit THourglass(IScreen& screen) : FScreen(screen) {
+    FScreen.SetCursor(TCursor::crHourGlass);
+  }
   ~THourglass() { FScreen.SetCursor(TCursor::crDefault); }
   THourglass(const THourglass&) = delete;
   THourglass& operator=(const THourglass&) = delete;
@@ -231,6 +233,9 @@ void TfrmMain::mnuOpenClick() {
   IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
   const std::string fileName = selected->Caption();
+  // Without a scratch folder (window creation stopped before preparing it) the target would
+  // be a name in the current folder, where an existing file of that name would be deleted.
+  if (ScratchFolder.empty()) throw EIdException("Error saving attachment.");
   // Only the last name component: an attachment must never be written outside the folder.
   const std::string target = ScratchFolder + AttachmentLeafName(fileName);
   if (const TIdAttachment* attachment = FindAttachment(*idMsg, fileName)) {
@@ -278,6 +283,8 @@ void TfrmMain::idNewsDisconnected() {
   memMsg.Clear();
 }
 
-std::string TfrmMain::NewsHost() const { return idNews->Host; }
+std::string TfrmMain::NewsHost() const {
+  return idNews->Host;
+}
 
 }  // namespace qp

@@ -100,7 +100,12 @@ void PrintGroups(TIdNNTP& news, std::ostream& out) {
     std::string name, status;
     uint32_t high = 0, low = 0;
     TIdNNTP::ParseGroupLine(line, name, high, low, status);
-    out << TJsonObject().Str("name", name).Num("high", high).Num("low", low).Str("status", status).Text()
+    out << TJsonObject()
+               .Str("name", name)
+               .Num("high", high)
+               .Num("low", low)
+               .Str("status", status)
+               .Text()
         << '\n';
   }
 }
@@ -152,8 +157,12 @@ void SaveAttachments(const TIdMessage& message, std::string dir) {
     if (a == nullptr) continue;
     std::string leaf = AttachmentLeafName(a->FileName);
     if (leaf.empty()) leaf = Format("attachment-%d", i + 1);
-    if (!a->SaveToFile(dir + leaf))
-      throw Exception("cannot save '" + a->FileName + "' as '" + dir + leaf + "'");
+    // SaveToFile never overwrites and raises a bare "Error saving attachment."; say which.
+    try {
+      a->SaveToFile(dir + leaf);
+    } catch (const Exception& e) {
+      throw Exception("cannot save '" + a->FileName + "' as '" + dir + leaf + "': " + e.Message());
+    }
   }
 }
 
@@ -161,8 +170,8 @@ void PrintArticle(TIdNNTP& news, const Options& o, std::ostream& out) {
   news.SelectGroup(o.group);
   TIdMessage message;
   if (!news.RetrieveArticle(o.number, "", message))
-    throw Exception(Format("article %u is not on the server: %s", o.number,
-                           news.ReplyText().c_str()));
+    throw Exception(
+        Format("article %u is not on the server: %s", o.number, news.ReplyText().c_str()));
   std::string parts = "[";
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
     if (i > 0) parts += ",";
@@ -210,9 +219,12 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     news.Connect();
     if (news.GreetingResult() > 1)
       throw Exception("the server is not available: " + news.ReplyText());
-    if (o.action == "groups") PrintGroups(news, out);
-    else if (o.action == "overview") PrintOverview(news, o.group, out);
-    else PrintArticle(news, o, out);
+    if (o.action == "groups")
+      PrintGroups(news, out);
+    else if (o.action == "overview")
+      PrintOverview(news, o.group, out);
+    else
+      PrintArticle(news, o, out);
     news.Disconnect();
   } catch (const std::exception& e) {
     err << "quillpost-cli: " << e.what() << '\n';

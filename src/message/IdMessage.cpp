@@ -35,9 +35,12 @@ TIdMessagePriority PriorityFromText(const std::string& value) {
   if (lower.find("non-priority") != std::string::npos) return mpLow;
   const std::string trimmed = Trim(value);
   const std::string word = trimmed.substr(0, trimmed.find(' '));
+  // The word is read as a decimal number only: the general converter also takes "$4" and
+  // "0x4" as hexadecimal, which no priority header means.
+  const bool hex = word.find_first_of("$xX") != std::string::npos;
   // 1 is the highest priority, 5 the lowest (the X-Priority convention); numbers outside
   // that range are not a priority at all and read as normal.
-  switch (StrToIntDef(word, 3)) {
+  switch (hex ? 3 : StrToIntDef(word, 3)) {
     case 1:
       return mpHighest;
     case 2:

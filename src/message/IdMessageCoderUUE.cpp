@@ -59,7 +59,8 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderInfoUUE::DetectStart(
   if (line.size() < 10 || !SameText(line.substr(0, 6), "begin ") || line[9] != ' ') return nullptr;
   const std::string mode = line.substr(6, 3);
   int64_t value = 0;
-  if (mode.find('$') != std::string::npos || !TryStrToInt64(mode, value) || value <= 0)
+  // The mode is decimal; the general converter would also read "$12" and "0x1" as hex.
+  if (mode.find_first_of("$xX") != std::string::npos || !TryStrToInt64(mode, value) || value <= 0)
     return nullptr;
   auto decoder = std::make_unique<TIdMessageDecoderUUE>(message);
   decoder->PartKind = partAttachment;

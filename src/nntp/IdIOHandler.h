@@ -33,6 +33,9 @@ class TIdIOHandler : public TIdComponent {
   // Platform results: byte count, 0 for a closed peer, -1 on error.
   virtual int Receive(void* buffer, int length) = 0;
   virtual int Send(const void* buffer, int length) = 0;
+  // True while a connect is under way on another thread: the layer must outlive it, so an
+  // owner that would free it now keeps it instead.
+  virtual bool Connecting() const { return false; }
 
   // The connection this layer serves, for the SOCKS negotiation; set by the connection.
   TIdTCPConnection* Connection() const { return FConnection; }

@@ -65,6 +65,11 @@ TIdIOHandlerSocket::~TIdIOHandlerSocket() {
 }
 
 void TIdIOHandlerSocket::CloseHandler() {
+  if (FBinding && FConnecting) {
+    FCloseRequested = true;
+    FBinding->AbortConnect();
+    return;
+  }
   if (FBinding) {
     FBinding->ReleaseSocket(true);
     FBinding.reset();
@@ -76,7 +81,7 @@ void TIdIOHandlerSocket::OpenHandler() {
 }
 
 bool TIdIOHandlerSocket::IsOpen() {
-  return FBinding && FBinding->Allocated();
+  return FBinding && FBinding->Allocated() && !FCloseRequested;
 }
 
 bool TIdIOHandlerSocket::WaitReadable(int ms) {
@@ -137,6 +142,12 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int ms) {
   // A zero slice would never use up the time.
   slice = std::max(1, slice);
 
+  FConnecting = true;
+  FCloseRequested = false;
+  struct TConnectingMark {
+    bool& Flag;
+    ~TConnectingMark() { Flag = false; }
+  } connectingMark{FConnecting};
   TIdConnectThread thread(*FBinding);
   int remaining = std::max(0, ms);
   bool finished = false;
@@ -145,6 +156,14 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int ms) {
     finished = thread.WaitFinished(slice);
     if (!unlimited) remaining -= slice;
     PumpIfDue(true, false);
+    if (FCloseRequested) {
+      // A pumped handler dropped the connection: end the connect, then close for it.
+      thread.Terminate();
+      thread.Join();
+      FConnecting = false;
+      CloseHandler();
+      throw EIdConnClosedGracefully();
+    }
     if (finished || thread.Finished()) {
       finished = true;
       remaining = 0;
@@ -155,6 +174,11 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int ms) {
 
   if (finished) {
     thread.Join();
+    FConnecting = false;
+    if (FCloseRequested) {
+      CloseHandler();
+      throw EIdConnClosedGracefully();
+    }
     const std::string failure = thread.FailureMessage();
     if (!failure.empty()) throw EIdConnectException(failure);
     return;
@@ -163,6 +187,7 @@ void TIdIOHandlerSocket::ConnectWithTimeout(int ms) {
   // after the thread has ended keeps the descriptor from being reused under it.
   thread.Terminate();
   thread.Join();
+  FConnecting = false;
   CloseHandler();
   throw EIdConnectTimeout();
 }

@@ -61,6 +61,7 @@ class TIdIOHandlerSocket : public TIdIOHandler {
   bool WaitReadable(int ms) override;
   int Receive(void* buffer, int length) override;
   int Send(const void* buffer, int length) override;
+  bool Connecting() const override { return FConnecting; }
 
   // The socket object; nullptr outside OpenHandler .. CloseHandler.
   TIdSocketHandle* Binding() const { return FBinding.get(); }
@@ -76,6 +77,11 @@ class TIdIOHandlerSocket : public TIdIOHandler {
 
  private:
   std::unique_ptr<TIdSocketHandle> FBinding;
+  // A timed connect is running: Binding is in use by the connect thread. A CloseHandler
+  // meanwhile (a handler run by the anti-freeze pump dropping the connection) only aborts
+  // the connect and asks ConnectWithTimeout to close once the thread has ended.
+  bool FConnecting = false;
+  bool FCloseRequested = false;
 };
 
 }  // namespace qp

@@ -7,6 +7,7 @@
 namespace qp {
 
 TIdSocketHandle::~TIdSocketHandle() {
+  *FAlive = false;
   try {
     ReleaseSocket(true);
   } catch (...) {
@@ -83,11 +84,15 @@ void TIdSocketHandle::SetRemote(const std::string& ip, int port) {
 bool TIdSocketHandle::WaitReadable(int ms) {
   if (!Allocated()) throw EIdConnClosedGracefully();
   TIdStack& stack = GStack();
-  auto waitOnce = [&](int slice) {
+  const std::shared_ptr<bool> alive = FAlive;
+  auto waitOnce = [this, &stack, alive](int slice) {
     TIdSocketList list{Handle()};
     // A failing wait counts like a time-out: nothing became readable.
     const bool readable = stack.WaitForReadable(list, slice) == 1;
     PumpIfDue(!readable, false);
+    // A pumped event handler may have closed the connection, which frees this object
+    // (the I/O layer frees its socket object on close): then nothing of it may be touched.
+    if (!*alive || !Allocated()) throw EIdConnClosedGracefully();
     return readable;
   };
   if (AntiFreezeInUse()) {
@@ -96,7 +101,6 @@ bool TIdSocketHandle::WaitReadable(int ms) {
     const int idle = std::max(1, CurrentAntiFreeze()->IdleTimeOut);
     if (ms == -2) {
       while (!waitOnce(idle)) {
-        if (!Allocated()) throw EIdConnClosedGracefully();
       }
       return true;
     }
@@ -105,8 +109,6 @@ bool TIdSocketHandle::WaitReadable(int ms) {
       if (first == 0) first = idle;
       if (waitOnce(first)) return true;
       for (int left = ms - first; left > 0; left -= idle) {
-        // A pumped event handler may have closed this socket meanwhile.
-        if (!Allocated()) throw EIdConnClosedGracefully();
         if (waitOnce(idle)) return true;
       }
       return false;

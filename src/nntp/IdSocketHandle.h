@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "nntp/IdStack.h"
@@ -60,6 +61,9 @@ class TIdSocketHandle {
   std::atomic<bool> FAllocated{false};
   std::string FRemoteIP;
   int FRemotePort = 0;
+  // Cleared by the destructor. A wait holds a copy, so it can tell after pumping events
+  // whether a handler closed the connection and freed this object meanwhile.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 }  // namespace qp

@@ -123,7 +123,9 @@ void TIdTCPConnection::DropSocket() {
 void TIdTCPConnection::Disconnect() {
   ReportStatus(StatusDisconnecting);
   DropSocket();
-  if (FOwnedIOHandler) {
+  // A layer still in the middle of a connect (entered again from a pumped handler) stays
+  // until that connect has returned; the next Connect reuses it.
+  if (FOwnedIOHandler && !FOwnedIOHandler->Connecting()) {
     FIOHandler = nullptr;
     FOwnedIOHandler.reset();
   }
@@ -145,7 +147,12 @@ void TIdTCPConnection::RaiseReplyError() {
 int TIdTCPConnection::FillInputBuffer(bool raise, int timeout, bool raiseOnTimeout) {
   if (timeout == -1) timeout = ReadTimeout == 0 ? -2 : ReadTimeout;
   CheckPeerClosed(raise, false);
-  if (!Connected()) return 0;
+  if (!Connected()) {
+    // An I/O layer that is closed without a recorded peer close (one assigned but never
+    // opened) would otherwise make every reading loop ask again forever.
+    if (raise) throw EIdConnClosedGracefully();
+    return 0;
+  }
   if (!FIOHandler->WaitReadable(timeout)) {
     if (raiseOnTimeout) throw EIdReadTimeout();
     return -1;
@@ -192,8 +199,9 @@ std::string TIdTCPConnection::ReadLn(const std::string& terminator, int timeout)
       return "";
     }
   }
+  // With the default terminator allowance leaves room for the CR, which must then be there.
   if (found > allowance ||
-      (found == allowance && !(defaultTerminator && FInputBuffer.Data()[found - 1] == '\r'))) {
+      (defaultTerminator && found == allowance && FInputBuffer.Data()[found - 1] != '\r')) {
     DropSocket();
     throw EIdLineTooLong(static_cast<int64_t>(kMaxLineLength));
   }
@@ -403,7 +411,9 @@ void TIdTCPConnection::ReadIntoStream(TStream& stream, int64_t count, bool until
   if (count == -1 && !untilClose) {
     uint32_t length = 0;
     ReadBytes(&length, 4);
-    count = TIdStack::NToHl(length);
+    // A signed 32-bit count, as WriteFromStream sends it: a negative one reads nothing
+    // instead of growing the stream towards 4 GiB.
+    count = static_cast<int32_t>(TIdStack::NToHl(length));
   }
   if (count >= 0) stream.SetSize(stream.Position() + count);
   int64_t budget;
@@ -436,6 +446,8 @@ void TIdTCPConnection::ReadIntoStream(TStream& stream, int64_t count, bool until
     }
   } catch (...) {
     FinishWork(WorkRead);
+    // The stream was extended for the whole count; keep only what actually arrived.
+    if (stream.Size() > stream.Position()) stream.SetSize(stream.Position());
     throw;
   }
   FinishWork(WorkRead);

@@ -7,6 +7,7 @@
 #include "app/ErrorReport.h"
 #include "app/Main.h"
 #include "app/Start.h"
+#include "message/IdMessageParts.h"
 #include "nntp/IdException.h"
 #include "store/Table.h"
 #include "support/FakeWindowSystem.h"
@@ -245,6 +246,40 @@ TEST(FormCreate, AFailureIsShownOnceAndSkipsTheRemainingSteps) {
   // Nothing was prepared, so the end touches no folder.
   f.Form.FormDestroy();
   EXPECT_FALSE(fs::exists(f.Scratch()));
+}
+
+// With creation stopped before the scratch folder was prepared, "Open" must not fall back
+// to the current folder, where it would delete and replace a file of the attachment's name.
+TEST(FormCreate, OpenWithoutAScratchFolderWritesNowhere) {
+  MainFixture f;
+  WriteFile(f.Data() + "Servers.DAT", std::string(4096, 'x'));
+  f.Form.Create();
+  ASSERT_TRUE(f.Form.GetScratchFolder().empty());
+  WriteFile(f.Dir.File("stored.bin"), "attachment");
+  auto attachment = std::make_unique<TIdAttachment>();
+  attachment->FileName = "victim.txt";
+  attachment->StoredPath = f.Dir.File("stored.bin");
+  f.Form.idMsg->MessageParts.Add(std::move(attachment));
+  f.View.Att.Add().SetCaption("victim.txt");
+  f.View.Att.Select(0);
+
+  const fs::path previous = fs::current_path();
+  fs::current_path(f.Dir.File(""));
+  WriteFile("victim.txt", "the user's file");
+  std::string failure;
+  try {
+    f.Form.mnuOpenClick();
+  } catch (const Exception& e) {
+    failure = e.Message();
+  }
+  const std::string left = [] {
+    std::ifstream in("victim.txt", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  fs::current_path(previous);
+  EXPECT_EQ(failure, "Error saving attachment.");
+  EXPECT_EQ(left, "the user's file");
+  EXPECT_TRUE(f.WindowSystem.ShellOpens.empty());
 }
 
 TEST(Commands, ExitClosesTheMainWindowAndAboutShowsTheBox) {

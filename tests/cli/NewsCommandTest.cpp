@@ -27,8 +27,6 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
   return s;
 }
 
-
-
 struct CliRun {
   int code;
   std::string out, err;
@@ -59,19 +57,20 @@ TEST_F(NewsCommandTest, GroupsPrintOneObjectPerGroup) {
 }
 
 TEST_F(NewsCommandTest, OverviewGivesTheMessageListFields) {
-  LoopbackServer server(NewsServer(
-      {{"Group alt.test", "211 2 100 101 alt.test\r\n"},
-       {"xover 100-101",
-        "224 overview\r\n"
-        "100\tHello\tjoe@x\tSun, 05 Jan 2003 14:03:07 +0100\t<a@b>\t\t1234\t20\r\n"
-        "101\tSecond\tann@y\t\t<c@d>\t<a@b>\t5\t1\tXref: x\r\n.\r\n"}}));
+  LoopbackServer server(
+      NewsServer({{"Group alt.test", "211 2 100 101 alt.test\r\n"},
+                  {"xover 100-101",
+                   "224 overview\r\n"
+                   "100\tHello\tjoe@x\tSun, 05 Jan 2003 14:03:07 +0100\t<a@b>\t\t1234\t20\r\n"
+                   "101\tSecond\tann@y\t\t<c@d>\t<a@b>\t5\t1\tXref: x\r\n.\r\n"}}));
   const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "overview", "alt.test"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "{\"number\":100,\"subject\":\"Hello\",\"from\":\"joe@x\",\"date\":\"2003-01-05T13:03:07\","
-            "\"message_id\":\"<a@b>\",\"references\":\"\",\"bytes\":1234,\"lines\":20}\n"
-            "{\"number\":101,\"subject\":\"Second\",\"from\":\"ann@y\",\"date\":\"1899-12-30T00:00:00\","
-            "\"message_id\":\"<c@d>\",\"references\":\"<a@b>\",\"bytes\":5,\"lines\":1}\n");
+  EXPECT_EQ(
+      r.out,
+      "{\"number\":100,\"subject\":\"Hello\",\"from\":\"joe@x\",\"date\":\"2003-01-05T13:03:07\","
+      "\"message_id\":\"<a@b>\",\"references\":\"\",\"bytes\":1234,\"lines\":20}\n"
+      "{\"number\":101,\"subject\":\"Second\",\"from\":\"ann@y\",\"date\":\"1899-12-30T00:00:00\","
+      "\"message_id\":\"<c@d>\",\"references\":\"<a@b>\",\"bytes\":5,\"lines\":1}\n");
 }
 
 TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
@@ -84,13 +83,13 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
       "preamble\r\n--XX\r\nContent-Type: text/plain\r\n\r\nhello\r\n"
       "--XX\r\nContent-Type: image/jpeg; name=\"../../a.jpg\"\r\n"
       "Content-Transfer-Encoding: base64\r\n\r\n" +
-      test::Base64Lines(jpeg) + "--XX--\r\nbegin 644 /tmp/evil.bin\r\n" + test::UuLines(binary) + "`\r\nend\r\n" +
-      ".\r\n";
+      test::Base64Lines(jpeg) + "--XX--\r\nbegin 644 /tmp/evil.bin\r\n" + test::UuLines(binary) +
+      "`\r\nend\r\n" + ".\r\n";
   LoopbackServer server(
       NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));
   test::TempDir dir;
   const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7",
-                         "--save", dir.Path()});
+                            "--save", dir.Path()});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(test::ReadWholeFile(dir.File("a.jpg")), jpeg);
   EXPECT_EQ(test::ReadWholeFile(dir.File("evil.bin")), binary);
@@ -100,6 +99,26 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("\"body\":[\"preamble\"]"), std::string::npos) << r.out;
+}
+
+TEST_F(NewsCommandTest, SaveNamesTheAttachmentItCannotWriteAndKeepsExistingFiles) {
+  const std::string article = "220 7 <m@x>\r\n\r\nbegin 644 ../keep.bin\r\n" +
+                              test::UuLines(RandomBytes(100, 3)) + "`\r\nend\r\n.\r\n";
+  LoopbackServer server(
+      NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));
+  test::TempDir dir;
+  {
+    std::ofstream existing(dir.File("keep.bin"), std::ios::binary);
+    existing << "mine";
+  }
+  const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7",
+                            "--save", dir.Path()});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("cannot save '../keep.bin' as '" + dir.File("keep.bin") +
+                       "': Error saving attachment."),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(test::ReadWholeFile(dir.File("keep.bin")), "mine");
 }
 
 TEST_F(NewsCommandTest, FailuresGoToStandardErrorWithNonZeroExit) {

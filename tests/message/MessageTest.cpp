@@ -33,6 +33,8 @@ TEST(Message, PriorityFromHeaders) {
       {"zero is out of range", {"X-Priority: 0"}, mpNormal},
       {"six is out of range", {"X-Priority: 6"}, mpNormal},
       {"negative is out of range", {"X-Priority: -3"}, mpNormal},
+      {"dollar hexadecimal is not a number", {"X-Priority: $4"}, mpNormal},
+      {"0x hexadecimal is not a number", {"X-Priority: 0x1 (Highest)"}, mpNormal},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -63,6 +65,33 @@ TEST(Message, ApplyHeadersFillsFields) {
   EXPECT_FALSE(message.UseNowForDate());
   EXPECT_EQ(message.BoundaryStack.CurrentBoundary(), "ABC");
   EXPECT_EQ(message.BoundaryStack.Count(), 1);
+}
+
+TEST(Message, ClearResetsEverythingButMessageId) {
+  TIdMessage message;
+  SetHeaders(message, {"Subject: s", "From: a@b.c", "To: d@e.f", "Cc: g@h.i", "Message-ID: <1@x>",
+                       "Newsgroups: a.b", "Priority: urgent", "Organization: o",
+                       "Content-Type: multipart/mixed; boundary=b", "Sender: s@t.u",
+                       "Date: Sun, 05 Jan 2003 14:03:07 +0000"});
+  message.ApplyHeaders();
+  message.Body.Add("line");
+  message.MessageParts.Add(std::make_unique<TIdText>());
+  message.Clear();
+  EXPECT_EQ(message.MessageId, "<1@x>");
+  EXPECT_EQ(message.Headers.Count(), 0);
+  EXPECT_EQ(message.Subject, "");
+  EXPECT_EQ(message.From.Text(), "");
+  EXPECT_EQ(message.Sender.Text(), "");
+  EXPECT_EQ(message.Recipients.Count(), 0);
+  EXPECT_EQ(message.CCList.Count(), 0);
+  EXPECT_EQ(message.NewsGroups.Count(), 0);
+  EXPECT_EQ(message.Organization, "");
+  EXPECT_EQ(message.ContentType, "");
+  EXPECT_EQ(message.BoundaryStack.Count(), 0);
+  EXPECT_EQ(message.Priority, mpNormal);
+  EXPECT_TRUE(message.UseNowForDate());
+  EXPECT_EQ(message.Body.Count(), 0);
+  EXPECT_EQ(message.MessageParts.Count(), 0);
 }
 
 TEST(Message, SplitNewsgroupsKeepsCommaAfterOneQuote) {

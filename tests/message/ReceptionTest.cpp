@@ -172,8 +172,10 @@ TEST_P(Reception, UuencodedAndXxencodedBlocks) {
 }
 
 TEST_P(Reception, BeginLinesThatStartNothing) {
-  ASSERT_TRUE(Receive(Crlf({"", "begin 0644 x", "begin 644", "begin abc x", "."})));
-  EXPECT_EQ(Msg.Body, (TStringList{"begin 0644 x", "begin 644", "begin abc x"}));
+  ASSERT_TRUE(Receive(
+      Crlf({"", "begin 0644 x", "begin 644", "begin abc x", "begin 0x1 x", "begin $12 x", "."})));
+  EXPECT_EQ(Msg.Body, (TStringList{"begin 0644 x", "begin 644", "begin abc x", "begin 0x1 x",
+                                   "begin $12 x"}));
 }
 
 TEST_P(Reception, AttachmentDispositionWithoutName) {

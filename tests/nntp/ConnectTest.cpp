@@ -65,28 +65,44 @@ TEST(Connect, TimedConnectUsesTheThreadEvenWithoutAntiFreeze) {
   EXPECT_EQ(client.ReadLn(), "hi");
 }
 
-TEST(Connect, ConnectTimesOutWhenNobodyAnswers) {
-  // A listener with a full accept queue drops further connection attempts, so a connect
-  // to it stays pending until it is given up.
-  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 0), 0);
-  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  std::vector<int> fillers;
-  for (int i = 0; i < 2; ++i) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    fillers.push_back(fd);
+// A listener whose accept queue is full: it drops further connection attempts, so a connect
+// to it stays pending until it is given up.
+class UnansweredPort {
+ public:
+  UnansweredPort() {
+    FListener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(FListener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(FListener, 0);
+    ::getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length);
+    FPort = ntohs(address.sin_port);
+    for (int i = 0; i < 2; ++i) {
+      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      FFillers.push_back(fd);
+    }
+    ::usleep(100 * 1000);
   }
-  ::usleep(100 * 1000);
+  ~UnansweredPort() {
+    for (int fd : FFillers) ::close(fd);
+    ::close(FListener);
+  }
+  int Port() const { return FPort; }
 
+ private:
+  int FListener = -1;
+  int FPort = 0;
+  std::vector<int> FFillers;
+};
+
+TEST(Connect, ConnectTimesOutWhenNobodyAnswers) {
+  UnansweredPort port;
   TIdTCPClient client;
   client.Host = "127.0.0.1";
-  client.Port = ntohs(address.sin_port);
+  client.Port = port.Port();
   try {
     client.Connect(300);
     FAIL() << "connected although the queue is full";
@@ -94,8 +110,6 @@ TEST(Connect, ConnectTimesOutWhenNobodyAnswers) {
     EXPECT_EQ(e.Message(), "Connect timed out.");
   }
   EXPECT_FALSE(client.Connected());
-  for (int fd : fillers) ::close(fd);
-  ::close(listener);
 }
 
 TEST(Connect, StatusesForNamesAndLiterals) {
@@ -193,6 +207,69 @@ TEST_F(AntiFreezeTest, WaitsAreSlicedAndPumpedWhileIdle) {
   EXPECT_FALSE(AntiFreezeInUse());
   EXPECT_EQ(client.ReadLn("", 60), "");
   EXPECT_EQ(FPumps, beforeSends + 1);
+}
+
+// The anti-freeze lets a user command run in the middle of a wait; one that disconnects
+// the same client frees the socket object the wait is using.
+TEST_F(AntiFreezeTest, DisconnectFromAPumpedHandlerEndsTheWait) {
+  struct Row {
+    const char* name;
+    int timeout;
+  };
+  const Row rows[] = {{"unlimited wait", -1}, {"explicit time-out", 1000}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    LoopbackServer server([](PeerSession& peer) { peer.WaitClosed(); });
+    TIdAntiFreeze antiFreeze;
+    antiFreeze.IdleTimeOut = 20;
+    TIdTCPClient client;
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.Connect(5000);
+    int disconnects = 0;
+    SetAntiFreezePump([&](bool) {
+      if (disconnects++ == 0) client.Disconnect();
+    });
+    EXPECT_THROW(client.ReadLn("", r.timeout), EIdConnClosedGracefully);
+    EXPECT_EQ(disconnects, 1);
+    EXPECT_FALSE(client.Connected());
+    SetAntiFreezePump(nullptr);
+  }
+}
+
+// A handler run between the slices of a timed connect that drops or disconnects the same
+// client must not free the socket object the connect thread is using.
+TEST_F(AntiFreezeTest, DroppingTheClientFromAPumpedHandlerEndsTheConnect) {
+  struct Row {
+    const char* name;
+    bool disconnect;
+  };
+  const Row rows[] = {{"Disconnect", true}, {"DropSocket", false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    UnansweredPort port;
+    TIdAntiFreeze antiFreeze;
+    TIdTCPClient client;
+    client.Host = "127.0.0.1";
+    client.Port = port.Port();
+    int pumps = 0;
+    SetAntiFreezePump([&](bool) {
+      if (pumps++ != 1) return;
+      if (r.disconnect)
+        client.Disconnect();
+      else
+        client.DropSocket();
+    });
+    EXPECT_THROW(client.Connect(), EIdConnClosedGracefully);
+    EXPECT_EQ(pumps, 2);
+    EXPECT_FALSE(client.Connected());
+    SetAntiFreezePump(nullptr);
+    // The client is usable again afterwards.
+    LoopbackServer server([](PeerSession& peer) { peer.Send("hi\r\n"); });
+    client.Port = server.Port();
+    client.Connect();
+    EXPECT_EQ(client.ReadLn(), "hi");
+  }
 }
 
 TEST_F(AntiFreezeTest, NotInUseOnOtherThreadsOrWithoutInstance) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "nntp/IdIOHandlerSocket.h"
 #include "nntp/IdTCPClient.h"
 #include "support/LoopbackServer.h"
 
@@ -98,12 +99,15 @@ TEST(ReadLn, LineLengthLimit) {
     std::size_t length;
     std::string terminator;
     bool passes;
+    std::string readTerminator = "";
   };
   const Row rows[] = {
       {"limit with crlf passes", limit, "\r\n", true},
       {"limit with lf passes", limit, "\n", true},
       {"one more fails", limit + 1, "\r\n", false},
       {"no line end fails", limit + 100000, "", false},
+      {"limit with explicit crlf passes", limit, "\r\n", true, "\r\n"},
+      {"one more with explicit crlf fails", limit + 1, "\r\n", false, "\r\n"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -114,10 +118,10 @@ TEST(ReadLn, LineLengthLimit) {
     });
     auto client = ConnectTo(server);
     if (r.passes) {
-      EXPECT_EQ(client->ReadLn().size(), r.length);
+      EXPECT_EQ(client->ReadLn(r.readTerminator).size(), r.length);
       EXPECT_EQ(client->ReadLn(), "next");
     } else {
-      EXPECT_THROW(client->ReadLn(), EIdLineTooLong);
+      EXPECT_THROW(client->ReadLn(r.readTerminator), EIdLineTooLong);
       EXPECT_FALSE(client->Connected());
     }
     client.reset();
@@ -366,6 +370,51 @@ TEST(Connection, ReadBytesFailsWhenThePeerClosesEarly) {
   auto client = ConnectTo(server);
   char buffer[8];
   EXPECT_THROW(client->ReadBytes(buffer, 8), EIdConnClosedGracefully);
+}
+
+TEST(Connection, ReadingOnAnAssignedButClosedIOHandlerRaises) {
+  TIdIOHandlerSocket handler;
+  TIdTCPClient client;
+  client.SetIOHandler(&handler);
+  EXPECT_FALSE(client.Connected());
+  char buffer[4];
+  EXPECT_THROW(client.ReadLn(), EIdConnClosedGracefully);
+  EXPECT_THROW(client.ReadBytes(buffer, 4), EIdConnClosedGracefully);
+}
+
+TEST(ReadIntoStream, KeepsOnlyWhatArrived) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    int64_t count;
+    bool raises;
+    std::string stored;
+    int recvBufferSize = 32768;
+  };
+  const Row rows[] = {
+      {"peer closes before the count", "abc", 10, true, ""},
+      {"peer closes after a chunk", "abc", 10, true, "ab", 2},
+      {"negative length prefix reads nothing", std::string("\xFF\xFF\xFF\xFF", 4), -1, false, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    LoopbackServer server([&r](PeerSession& peer) {
+      peer.Send(r.bytes);
+      peer.Close();
+    });
+    auto client = ConnectTo(server);
+    client->RecvBufferSize = r.recvBufferSize;
+    TMemoryStream stream;
+    if (r.raises) {
+      EXPECT_THROW(client->ReadIntoStream(stream, r.count), EIdConnClosedGracefully);
+    } else {
+      client->ReadIntoStream(stream, r.count);
+    }
+    EXPECT_EQ(stream.Size(), static_cast<int64_t>(r.stored.size()));
+    EXPECT_EQ(stream.DataString(), r.stored);
+    client.reset();
+    server.Join();
+  }
 }
 
 TEST(TIdBuffer, ConsumesWithoutLosingBytes) {

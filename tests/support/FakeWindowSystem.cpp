@@ -164,6 +164,8 @@ FakeMainView::FakeMainView() {
         caption, [this](IMenuItem& sender) { CommandClicks.push_back(sender.Caption()); }));
   }
   Servers.Append(Servers.CreateItem("-", nullptr));
+  // The attachments list is hidden until an article with attachments is shown.
+  Att.Hide();
 }
 
 }  // namespace qp::test
