@@ -138,6 +138,11 @@ void TMainWindow::BuildPanes() {
   FGroupsWidget->setObjectName("lvGroups");
   FMsgsWidget = MakeReportList({"Subject", "From", "Date", "Size"}, {3});
   FMsgsWidget->setObjectName("lvMsgs");
+  // Widths that show every column in the panes' first sizes.
+  FGroupsWidget->setColumnWidth(0, 100);
+  FGroupsWidget->setColumnWidth(1, 50);
+  for (const auto& [column, width] : {std::pair{0, 100}, {1, 65}, {2, 60}, {3, 40}})
+    FMsgsWidget->setColumnWidth(column, width);
 
   FMsgWidget = new QPlainTextEdit;
   FMsgWidget->setObjectName("memMsg");

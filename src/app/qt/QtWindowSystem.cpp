@@ -358,7 +358,8 @@ void QtMenuItem::Click() {
 QtMenu::~QtMenu() = default;
 
 std::unique_ptr<IMenuItem> QtMenu::CreateItem(const std::string& caption, TMenuClickEvent onClick) {
-  auto* action = new QAction(MenuText(caption), &FMenu);
+  // A separator shows no text: some styles would draw its caption as a section title.
+  auto* action = new QAction(caption == "-" ? QString() : MenuText(caption), &FMenu);
   if (caption == "-") action->setSeparator(true);
   return std::make_unique<QtMenuItem>(FWindowSystem, action, caption, true, std::move(onClick));
 }
