@@ -75,10 +75,10 @@ double CaptureMBps(const std::string& listing) {
 int main() {
   const std::string listing = MakeListing();
   std::printf("listing: %d lines, %.1f MB\n", kLines, static_cast<double>(listing.size()) / 1e6);
-  // Best of three runs each, to keep one scheduling hiccup from deciding the ratio.
+  // Best of five runs each, to keep one scheduling hiccup from deciding the ratio.
   double plain = 0;
   double capture = 0;
-  for (int run = 0; run < 3; ++run) {
+  for (int run = 0; run < 5; ++run) {
     plain = std::max(plain, PlainLoopMBps(listing));
     capture = std::max(capture, CaptureMBps(listing));
   }

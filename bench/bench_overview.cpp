@@ -63,11 +63,16 @@ class Server {
         }
         const std::string cmd = pending.substr(0, eol);
         pending.erase(0, eol + 2);
-        if (cmd == "mode reader") SendAll(c, "200 reader\r\n");
-        else if (cmd.rfind("Group ", 0) == 0) SendAll(c, "211 100000 1 100000 alt.bench\r\n");
-        else if (cmd.rfind("xover ", 0) == 0) SendAll(c, "224 overview\r\n" + FListing);
-        else if (cmd == "Quit") break;
-        else SendAll(c, "500 ?\r\n");
+        if (cmd == "mode reader")
+          SendAll(c, "200 reader\r\n");
+        else if (cmd.rfind("Group ", 0) == 0)
+          SendAll(c, "211 100000 1 100000 alt.bench\r\n");
+        else if (cmd.rfind("xover ", 0) == 0)
+          SendAll(c, "224 overview\r\n" + FListing);
+        else if (cmd == "Quit")
+          break;
+        else
+          SendAll(c, "500 ?\r\n");
       }
     }
     ::close(c);
@@ -94,8 +99,9 @@ double PlainLoopSeconds(Server& server) {
 
 double CliSeconds(Server& server) {
   std::thread t([&] { server.ServeOnce(false); });
-  const std::string command = std::string(QP_CLI_PATH) + " news 127.0.0.1:" +
-                              std::to_string(server.Port()) + " overview alt.bench > /dev/null";
+  const std::string command = std::string(QP_CLI_PATH) +
+                              " news 127.0.0.1:" + std::to_string(server.Port()) +
+                              " overview alt.bench > /dev/null";
   qp::bench::Stopwatch watch;
   const int status = std::system(command.c_str());
   const double seconds = watch.Seconds();

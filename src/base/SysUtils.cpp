@@ -26,10 +26,14 @@ std::string Format(const char* format, ...) {
 }
 
 namespace {
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
 }  // namespace
 
-std::string Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+std::string Trim(std::string_view s) {
+  return TrimRight(TrimLeft(s));
+}
 
 std::string TrimLeft(std::string_view s) {
   std::size_t i = 0;
@@ -78,7 +82,10 @@ std::size_t Pos(std::string_view sub, std::string_view s, std::size_t from) {
   return p == std::string_view::npos ? 0 : p + 1;
 }
 
-bool TryStrToInt64(std::string_view s, int64_t& value) {
+namespace {
+
+// Optional blanks, an optional sign, then decimal digits, "$" hex or "0x" hex.
+bool TryStrToInt64Slow(std::string_view s, int64_t& value) {
   std::size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
   bool negative = false;
@@ -97,10 +104,14 @@ bool TryStrToInt64(std::string_view s, int64_t& value) {
   for (; i < s.size(); ++i) {
     const char c = s[i];
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return false;
     if (__builtin_mul_overflow(acc, static_cast<uint64_t>(base), &acc) ||
         __builtin_add_overflow(acc, static_cast<uint64_t>(digit), &acc) || acc > limit)
       return false;
@@ -109,17 +120,35 @@ bool TryStrToInt64(std::string_view s, int64_t& value) {
   return true;
 }
 
+}  // namespace
+
+bool TryStrToInt64(std::string_view s, int64_t& value) {
+  // Plain decimal digits, the common case in server replies, take a short path.
+  if (!s.empty() && s.size() <= 18) {
+    int64_t acc = 0;
+    for (const char c : s) {
+      if (c < '0' || c > '9') return TryStrToInt64Slow(s, value);
+      acc = acc * 10 + (c - '0');
+    }
+    value = acc;
+    return true;
+  }
+  return TryStrToInt64Slow(s, value);
+}
+
 int64_t StrToInt64(std::string_view s) {
   int64_t v = 0;
   if (!TryStrToInt64(s, v))
-    throw EConvertError(Format("'%.*s' is not a valid integer value", static_cast<int>(s.size()), s.data()));
+    throw EConvertError(
+        Format("'%.*s' is not a valid integer value", static_cast<int>(s.size()), s.data()));
   return v;
 }
 
 int StrToInt(std::string_view s) {
   const int64_t v = StrToInt64(s);
   if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-    throw EConvertError(Format("'%.*s' is not a valid integer value", static_cast<int>(s.size()), s.data()));
+    throw EConvertError(
+        Format("'%.*s' is not a valid integer value", static_cast<int>(s.size()), s.data()));
   return static_cast<int>(v);
 }
 
@@ -131,7 +160,9 @@ int StrToIntDef(std::string_view s, int fallback) {
   return static_cast<int>(v);
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 std::string StringReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
   std::string r;

@@ -13,11 +13,16 @@ bool IsValidUtf8(std::string_view s) {
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
     std::size_t extra = 0;
-    if (c < 0x80) extra = 0;
-    else if (c >= 0xC2 && c <= 0xDF) extra = 1;
-    else if (c >= 0xE0 && c <= 0xEF) extra = 2;
-    else if (c >= 0xF0 && c <= 0xF4) extra = 3;
-    else return false;
+    if (c < 0x80)
+      extra = 0;
+    else if (c >= 0xC2 && c <= 0xDF)
+      extra = 1;
+    else if (c >= 0xE0 && c <= 0xEF)
+      extra = 2;
+    else if (c >= 0xF0 && c <= 0xF4)
+      extra = 3;
+    else
+      return false;
     if (extra > 0 && i + extra >= s.size()) return false;
     for (std::size_t k = 1; k <= extra; ++k)
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -69,12 +74,18 @@ void AppendJsonString(std::string& r, std::string_view text) {
     }
     r.append(text.data() + run, i - run);
     run = i + 1;
-    if (c == '"') r += "\\\"";
-    else if (c == '\\') r += "\\\\";
-    else if (c == '\n') r += "\\n";
-    else if (c == '\r') r += "\\r";
-    else if (c == '\t') r += "\\t";
-    else r += Format("\\u%04x", c);
+    if (c == '"')
+      r += "\\\"";
+    else if (c == '\\')
+      r += "\\\\";
+    else if (c == '\n')
+      r += "\\n";
+    else if (c == '\r')
+      r += "\\r";
+    else if (c == '\t')
+      r += "\\t";
+    else
+      r += Format("\\u%04x", c);
   }
   r.append(text.data() + run, text.size() - run);
   r += '"';
@@ -104,12 +115,6 @@ TJsonObject& TJsonObject::Raw(std::string_view name, std::string_view value) {
   Name(name);
   FBody += value;
   return *this;
-}
-
-void TJsonObject::AppendTo(std::string& out) const {
-  out += '{';
-  out += FBody;
-  out += '}';
 }
 
 }  // namespace qp

@@ -22,10 +22,6 @@ class TJsonObject {
   // value must already be JSON (an array or an object).
   TJsonObject& Raw(std::string_view name, std::string_view value);
   std::string Text() const { return "{" + FBody + "}"; }
-  // Empties the object for reuse, keeping its buffer.
-  void Clear() { FBody.clear(); }
-  // Appends the object to out.
-  void AppendTo(std::string& out) const;
 
  private:
   void Name(std::string_view name);

@@ -114,8 +114,8 @@ void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
   news.SelectGroup(group);
   TStringList lines;
   news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()), lines);
-  // One object and one output buffer reused for every article: a group may hold millions.
-  TJsonObject object;
+  // Written straight into one output buffer, flushed in large pieces: a group may hold
+  // millions of articles.
   std::string buffer;
   uint32_t number = 0, bytes = 0, lineCount = 0;
   std::string subject, from, messageId, references, rest;
@@ -123,17 +123,23 @@ void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
   for (const std::string& line : lines) {
     TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
                                lineCount, rest);
-    object.Clear();
-    object.Num("number", number)
-        .Str("subject", subject)
-        .Str("from", from)
-        .Str("date", DateTimeToIso(date))
-        .Str("message_id", messageId)
-        .Str("references", references)
-        .Num("bytes", bytes)
-        .Num("lines", lineCount);
-    object.AppendTo(buffer);
-    buffer += '\n';
+    buffer += "{\"number\":";
+    buffer += std::to_string(number);
+    buffer += ",\"subject\":";
+    AppendJsonString(buffer, subject);
+    buffer += ",\"from\":";
+    AppendJsonString(buffer, from);
+    buffer += ",\"date\":\"";
+    buffer += DateTimeToIso(date);
+    buffer += "\",\"message_id\":";
+    AppendJsonString(buffer, messageId);
+    buffer += ",\"references\":";
+    AppendJsonString(buffer, references);
+    buffer += ",\"bytes\":";
+    buffer += std::to_string(bytes);
+    buffer += ",\"lines\":";
+    buffer += std::to_string(lineCount);
+    buffer += "}\n";
     if (buffer.size() >= 1 << 16) {
       out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
       buffer.clear();

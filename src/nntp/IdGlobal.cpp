@@ -28,14 +28,76 @@ const char* const kParseMonthNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JU
 template <std::size_t N>
 int IndexOfName(const char* const (&names)[N], std::string_view text) {
   if (text.size() != 3) return 0;
-  const std::string upper = UpperCase(text);
   for (std::size_t i = 0; i < N; ++i)
-    if (upper == names[i]) return static_cast<int>(i) + 1;
+    if (SameText(text, names[i])) return static_cast<int>(i) + 1;
   return 0;
 }
 
-void TrimLeftInPlace(std::string& s) {
-  s = TrimLeft(s);
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+void TrimLeftView(std::string_view& s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+}
+
+std::string_view TrimView(std::string_view s) {
+  TrimLeftView(s);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// CutToken on a view: the text before the first delimiter, which is removed from source
+// together with the delimiter; all of source when there is none.
+std::string_view CutView(std::string_view& source, std::string_view delimiter) {
+  const std::size_t p = source.find(delimiter);
+  const std::string_view token = source.substr(0, p);
+  source = p == std::string_view::npos ? std::string_view() : source.substr(p + delimiter.size());
+  return token;
+}
+
+// The date parser proper, on a view of the text; source is left at the zone part (or as far
+// as it got when the date or time is impossible). It runs once per overview line.
+TDateTime ParseInternetDateView(std::string_view& source) {
+  source = TrimView(source);
+  if (source.empty()) return 0;
+
+  // The day name of RFC 5322 is optional; its token includes the comma that follows it.
+  if (DayNameToNumber(source.substr(0, 3)) > 0) {
+    CutView(source, " ");
+    TrimLeftView(source);
+  }
+
+  // "06-Jan-03" (the RFC 850 form still seen in HTTP dates) separates the date with "-";
+  // a "-" that first appears after a space belongs to the time zone, not to the date.
+  const std::size_t dash = Pos("-", source);
+  const std::string_view separator = (dash > 1 && dash < Pos(" ", source)) ? "-" : " ";
+
+  const int day = StrToIntDef(CutView(source, separator), 1);
+  TrimLeftView(source);
+  const int month = MonthNameToNumber(CutView(source, separator));
+  TrimLeftView(source);
+  int year = static_cast<uint16_t>(StrToIntDef(CutView(source, " "), 1900));
+  // Two-digit years: 00..79 are this century, 80..99 the last one.
+  if (year < 80)
+    year += 2000;
+  else if (year < 100)
+    year += 1900;
+
+  TDateTime result = 0;
+  if (!TryEncodeDate(year, month, day, result)) return 0;
+
+  if (source.find(':') != std::string_view::npos) {
+    std::string_view time = CutView(source, " ");
+    const int hour = StrToIntDef(CutView(time, ":"), 0);
+    const int minute = StrToIntDef(CutView(time, ":"), 0);
+    const int second = StrToIntDef(CutView(time, " "), 0);
+    TDateTime timeOfDay = 0;
+    if (!TryEncodeTime(hour, minute, second, 0, timeOfDay)) return 0;
+    result += timeOfDay;
+  }
+  TrimLeftView(source);
+  return result;
 }
 
 // Closes a POSIX file descriptor once, on every path out of the copy.
@@ -117,44 +179,9 @@ int MonthNameToNumber(std::string_view text) {
 }
 
 TDateTime ParseInternetDate(std::string& source) {
-  source = Trim(source);
-  if (source.empty()) return 0;
-
-  // The day name of RFC 5322 is optional; its token includes the comma that follows it.
-  if (DayNameToNumber(std::string_view(source).substr(0, 3)) > 0) {
-    CutToken(source, " ");
-    TrimLeftInPlace(source);
-  }
-
-  // "06-Jan-03" (the RFC 850 form still seen in HTTP dates) separates the date with "-";
-  // a "-" that first appears after a space belongs to the time zone, not to the date.
-  const std::size_t dash = Pos("-", source);
-  const std::string separator = (dash > 1 && dash < Pos(" ", source)) ? "-" : " ";
-
-  const int day = StrToIntDef(CutToken(source, separator), 1);
-  TrimLeftInPlace(source);
-  const int month = MonthNameToNumber(CutToken(source, separator));
-  TrimLeftInPlace(source);
-  int year = static_cast<uint16_t>(StrToIntDef(CutToken(source, " "), 1900));
-  // Two-digit years: 00..79 are this century, 80..99 the last one.
-  if (year < 80)
-    year += 2000;
-  else if (year < 100)
-    year += 1900;
-
-  TDateTime result = 0;
-  if (!TryEncodeDate(year, month, day, result)) return 0;
-
-  if (source.find(':') != std::string::npos) {
-    std::string time = CutToken(source, " ");
-    const int hour = StrToIntDef(CutToken(time, ":"), 0);
-    const int minute = StrToIntDef(CutToken(time, ":"), 0);
-    const int second = StrToIntDef(CutToken(time, " "), 0);
-    TDateTime timeOfDay = 0;
-    if (!TryEncodeTime(hour, minute, second, 0, timeOfDay)) return 0;
-    result += timeOfDay;
-  }
-  TrimLeftInPlace(source);
+  std::string_view rest(source);
+  const TDateTime result = ParseInternetDateView(rest);
+  source = std::string(rest);
   return result;
 }
 
@@ -186,9 +213,9 @@ TDateTime LocalUtcOffset() {
   return LocalUtcOffset(now);
 }
 
-TDateTime InternetDateToLocal(const std::string& text) {
-  std::string rest = text;
-  const TDateTime date = ParseInternetDate(rest);
+TDateTime InternetDateToLocal(std::string_view text) {
+  std::string_view rest = text;
+  const TDateTime date = ParseInternetDateView(rest);
   const TDateTime zone = rest.size() >= 5 ? ZoneOffsetFromText(rest) : 0;
   return date - zone + LocalUtcOffset();
 }

@@ -65,7 +65,7 @@ TDateTime LocalUtcOffset(std::time_t moment);
 // Converts an RFC 822-style date text to local time: the text's numeric zone is removed and
 // the current local offset applied. A zone given by name is taken as UTC; text that does not
 // parse gives 0 shifted by the offsets. Throws only EIdFailedToRetreiveTimeZoneInfo.
-TDateTime InternetDateToLocal(const std::string& text);
+TDateTime InternetDateToLocal(std::string_view text);
 
 // "+hhmm" / "-hhmm" for an offset, or "GMT" for exactly 0 when gmtWhenZero is set.
 std::string ZoneOffsetText(TDateTime offset, bool gmtWhenZero);

@@ -167,12 +167,21 @@ int TIdTCPConnection::FillInputBuffer(bool raise, int timeout, bool raiseOnTimeo
     if (FInputBuffer.Empty()) throw EIdSocketError(error);
     result = 0;
   } else if (result > 0) {
-    std::string block(FRecvScratch.data(), static_cast<std::size_t>(result));
-    if (FIntercept != nullptr) FIntercept->Receive(block);
-    if (ASCIIFilter) {
-      for (char& c : block) c = static_cast<char>(c & 0x7F);
+    // The block goes from the scratch buffer straight into InputBuffer; only an intercept,
+    // which may change its length, gets a copy of its own.
+    char* data = FRecvScratch.data();
+    std::size_t size = static_cast<std::size_t>(result);
+    std::string intercepted;
+    if (FIntercept != nullptr) {
+      intercepted.assign(data, size);
+      FIntercept->Receive(intercepted);
+      data = intercepted.data();
+      size = intercepted.size();
     }
-    FInputBuffer.Append(block.data(), block.size());
+    if (ASCIIFilter) {
+      for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(data[i] & 0x7F);
+    }
+    FInputBuffer.Append(data, size);
   }
   CheckPeerClosed(raise, false);
   return result;

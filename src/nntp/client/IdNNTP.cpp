@@ -9,19 +9,28 @@ namespace qp {
 
 namespace {
 
-bool IsAuthenticationDemand(int16_t code) { return code == 480 || code == 450; }
+bool IsAuthenticationDemand(int16_t code) {
+  return code == 480 || code == 450;
+}
 
 }  // namespace
 
-TIdNNTP::TIdNNTP() { Port = 119; }
+TIdNNTP::TIdNNTP() {
+  Port = 119;
+}
 
 void TIdNNTP::Connect(int timeout) {
   TIdMessageClient::Connect(timeout);
   try {
     switch (GetResponse({})) {
-      case 200: FGreetingResult = 0; break;
-      case 201: FGreetingResult = 1; break;
-      case 502: throw EIdNNTPConnectionRefused();
+      case 200:
+        FGreetingResult = 0;
+        break;
+      case 201:
+        FGreetingResult = 1;
+        break;
+      case 502:
+        throw EIdNNTPConnectionRefused();
       default:
         // 400 (service not available) and every greeting we do not know: give the server up.
         FGreetingResult = 3;
@@ -76,8 +85,7 @@ void TIdNNTP::FetchOverview(const std::string& range, TStringList& list) {
   Capture(list, ".", true);
 }
 
-bool TIdNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
-                              TIdMessage& message) {
+bool TIdNNTP::RetrieveArticle(uint32_t number, const std::string& messageId, TIdMessage& message) {
   std::string command = "Article";
   if (number >= 1) {
     command += " " + std::to_string(number);
@@ -103,8 +111,8 @@ bool TIdNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
 
 void TIdNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
                                 std::string& from, TDateTime& date, std::string& messageId,
-                                std::string& references, uint32_t& byteCount,
-                                uint32_t& lineCount, std::string& rest) {
+                                std::string& references, uint32_t& byteCount, uint32_t& lineCount,
+                                std::string& rest) {
   // Some servers mark an empty field with a backspace between two TABs.
   std::string unmarked;
   std::string_view remaining(line);
@@ -122,7 +130,7 @@ void TIdNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::
   number = TextToCardinal(cut());
   subject = cut();
   from = cut();
-  date = InternetDateToLocal(std::string(cut()));
+  date = InternetDateToLocal(cut());
   messageId = cut();
   references = cut();
   byteCount = TextToCardinal(cut());
