@@ -153,24 +153,48 @@ class QtIconItem : public IListItem {
   std::vector<std::string> FSubItems;
 };
 
-template <class Items>
-IListItem* FirstSelected(const Items& items) {
-  for (const auto& item : items) {
+}  // namespace
+
+QtListBase::~QtListBase() = default;
+
+int QtListBase::Count() const {
+  return static_cast<int>(FItems.size());
+}
+
+IListItem& QtListBase::Item(int index) {
+  return *FItems.at(static_cast<std::size_t>(index));
+}
+
+IListItem* QtListBase::Selected() {
+  for (const auto& item : FItems) {
     if (item->Selected()) return item.get();
   }
   return nullptr;
 }
 
-template <class Items>
-int CountSelected(const Items& items) {
+int QtListBase::SelCount() const {
   int count = 0;
-  for (const auto& item : items) count += item->Selected() ? 1 : 0;
+  for (const auto& item : FItems) count += item->Selected() ? 1 : 0;
   return count;
 }
 
-}  // namespace
+void QtListBase::Show() {
+  FControl.show();
+}
 
-QtReportList::~QtReportList() = default;
+void QtListBase::Hide() {
+  FControl.hide();
+}
+
+bool QtListBase::Visible() const {
+  return !FControl.isHidden();
+}
+
+void QtListBase::SetTop(int top) {
+  (void)top;
+}
+
+QtReportList::QtReportList(QTreeWidget& widget) : QtListBase(widget), FWidget(widget) {}
 
 IListItem& QtReportList::Add() {
   auto* item = new QTreeWidgetItem(&FWidget);
@@ -183,39 +207,13 @@ void QtReportList::Clear() {
   FWidget.clear();
 }
 
-int QtReportList::Count() const {
-  return static_cast<int>(FItems.size());
-}
-
-IListItem& QtReportList::Item(int index) {
-  return *FItems.at(static_cast<std::size_t>(index));
-}
-
 void QtReportList::Delete(int index) {
   delete FWidget.takeTopLevelItem(index);
   FItems.erase(FItems.begin() + index);
 }
 
-IListItem* QtReportList::Selected() {
-  return FirstSelected(FItems);
-}
-int QtReportList::SelCount() const {
-  return CountSelected(FItems);
-}
-void QtReportList::Show() {
-  FWidget.show();
-}
-void QtReportList::Hide() {
-  FWidget.hide();
-}
-bool QtReportList::Visible() const {
-  return !FWidget.isHidden();
-}
-void QtReportList::SetTop(int top) {
-  (void)top;
-}
-
-QtIconList::~QtIconList() = default;
+QtIconList::QtIconList(QListWidget& widget, std::vector<QIcon>* images)
+    : QtListBase(widget), FWidget(widget), FImages(images) {}
 
 IListItem& QtIconList::Add() {
   auto* item = new QListWidgetItem(&FWidget);
@@ -228,37 +226,9 @@ void QtIconList::Clear() {
   FWidget.clear();
 }
 
-int QtIconList::Count() const {
-  return static_cast<int>(FItems.size());
-}
-
-IListItem& QtIconList::Item(int index) {
-  return *FItems.at(static_cast<std::size_t>(index));
-}
-
 void QtIconList::Delete(int index) {
   delete FWidget.takeItem(index);
   FItems.erase(FItems.begin() + index);
-}
-
-IListItem* QtIconList::Selected() {
-  return FirstSelected(FItems);
-}
-int QtIconList::SelCount() const {
-  return CountSelected(FItems);
-}
-void QtIconList::Show() {
-  FWidget.show();
-}
-void QtIconList::Hide() {
-  FWidget.hide();
-}
-bool QtIconList::Visible() const {
-  return !FWidget.isHidden();
-}
-// The attachments list is laid out at the bottom of its pane by the window's layout.
-void QtIconList::SetTop(int top) {
-  (void)top;
 }
 
 void QtMemo::Clear() {

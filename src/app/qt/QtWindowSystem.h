@@ -50,49 +50,52 @@ class QtTree : public ITree {
   std::map<QTreeWidgetItem*, std::unique_ptr<QtTreeNode>> FNodes;
 };
 
-// A report-style list on a QTreeWidget without a tree.
-class QtReportList : public IListView {
+// What the report and icon lists share: the rows' wrappers in row order, the selection and
+// the control's visibility.
+class QtListBase : public IListView {
  public:
-  explicit QtReportList(QTreeWidget& widget) : FWidget(widget) {}
-  ~QtReportList() override;
-  IListItem& Add() override;
-  void Clear() override;
+  explicit QtListBase(QWidget& control) : FControl(control) {}
+  ~QtListBase() override;
   int Count() const override;
   IListItem& Item(int index) override;
-  void Delete(int index) override;
   IListItem* Selected() override;
   int SelCount() const override;
   void Show() override;
   void Hide() override;
   bool Visible() const override;
+  // The window's layouts place the lists, so a position asked for changes nothing.
   void SetTop(int top) override;
+
+ protected:
+  std::vector<std::unique_ptr<IListItem>> FItems;  // in row order
+
+ private:
+  QWidget& FControl;
+};
+
+// A report-style list on a QTreeWidget without a tree.
+class QtReportList : public QtListBase {
+ public:
+  explicit QtReportList(QTreeWidget& widget);
+  IListItem& Add() override;
+  void Clear() override;
+  void Delete(int index) override;
 
  private:
   QTreeWidget& FWidget;
-  std::vector<std::unique_ptr<IListItem>> FItems;  // in row order
 };
 
 // An icon-style list on a QListWidget.
-class QtIconList : public IListView {
+class QtIconList : public QtListBase {
  public:
-  QtIconList(QListWidget& widget, std::vector<QIcon>* images) : FWidget(widget), FImages(images) {}
-  ~QtIconList() override;
+  QtIconList(QListWidget& widget, std::vector<QIcon>* images);
   IListItem& Add() override;
   void Clear() override;
-  int Count() const override;
-  IListItem& Item(int index) override;
   void Delete(int index) override;
-  IListItem* Selected() override;
-  int SelCount() const override;
-  void Show() override;
-  void Hide() override;
-  bool Visible() const override;
-  void SetTop(int top) override;
 
  private:
   QListWidget& FWidget;
   std::vector<QIcon>* FImages;
-  std::vector<std::unique_ptr<IListItem>> FItems;
 };
 
 class QtMemo : public IMemo {
