@@ -112,39 +112,38 @@ void PrintGroups(TIdNNTP& news, std::ostream& out) {
 
 void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
   news.SelectGroup(group);
-  TStringList lines;
-  news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()), lines);
-  // Written straight into one output buffer, flushed in large pieces: a group may hold
-  // millions of articles.
+  // Each line is parsed and written as it arrives, into one output buffer flushed in large
+  // pieces: a group may hold millions of articles.
   std::string buffer;
   uint32_t number = 0, bytes = 0, lineCount = 0;
   std::string subject, from, messageId, references, rest;
   TDateTime date = 0;
-  for (const std::string& line : lines) {
-    TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
-                               lineCount, rest);
-    buffer += "{\"number\":";
-    buffer += std::to_string(number);
-    buffer += ",\"subject\":";
-    AppendJsonString(buffer, subject);
-    buffer += ",\"from\":";
-    AppendJsonString(buffer, from);
-    buffer += ",\"date\":\"";
-    buffer += DateTimeToIso(date);
-    buffer += "\",\"message_id\":";
-    AppendJsonString(buffer, messageId);
-    buffer += ",\"references\":";
-    AppendJsonString(buffer, references);
-    buffer += ",\"bytes\":";
-    buffer += std::to_string(bytes);
-    buffer += ",\"lines\":";
-    buffer += std::to_string(lineCount);
-    buffer += "}\n";
-    if (buffer.size() >= 1 << 16) {
-      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      buffer.clear();
-    }
-  }
+  news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()),
+                     [&](std::string& line) {
+                       TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId,
+                                                  references, bytes, lineCount, rest);
+                       buffer += "{\"number\":";
+                       buffer += std::to_string(number);
+                       buffer += ",\"subject\":";
+                       AppendJsonString(buffer, subject);
+                       buffer += ",\"from\":";
+                       AppendJsonString(buffer, from);
+                       buffer += ",\"date\":\"";
+                       buffer += DateTimeToIso(date);
+                       buffer += "\",\"message_id\":";
+                       AppendJsonString(buffer, messageId);
+                       buffer += ",\"references\":";
+                       AppendJsonString(buffer, references);
+                       buffer += ",\"bytes\":";
+                       buffer += std::to_string(bytes);
+                       buffer += ",\"lines\":";
+                       buffer += std::to_string(lineCount);
+                       buffer += "}\n";
+                       if (buffer.size() >= 1 << 16) {
+                         out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+                         buffer.clear();
+                       }
+                     });
   out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 

@@ -289,6 +289,11 @@ void TIdTCPConnection::Capture(TStream& target, const std::string& terminator, b
       terminator, unstuff);
 }
 
+void TIdTCPConnection::Capture(const TLineSink& target, const std::string& terminator,
+                               bool unstuff) {
+  CaptureLines([&](std::string& line) { target(line); }, terminator, unstuff);
+}
+
 void TIdTCPConnection::Capture(std::nullptr_t, const std::string& terminator, bool unstuff) {
   CaptureLines([](std::string&) {}, terminator, unstuff);
 }

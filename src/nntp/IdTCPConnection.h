@@ -126,6 +126,10 @@ class TIdTCPConnection : public TIdComponent {
   void Capture(TStringList& target, const std::string& terminator = ".", bool unstuff = false);
   void Capture(TStream& target, const std::string& terminator = ".", bool unstuff = false);
   void Capture(std::nullptr_t, const std::string& terminator = ".", bool unstuff = false);
+  // Hands each line to target as it arrives (the line may be moved from), so a long listing
+  // need not be held whole.
+  using TLineSink = std::function<void(std::string& line)>;
+  void Capture(const TLineSink& target, const std::string& terminator = ".", bool unstuff = false);
 
   // Reads exactly count bytes. Raises EIdConnClosedGracefully when the peer closes first.
   void ReadBytes(void* buffer, int count);

@@ -147,7 +147,8 @@ TEST_F(NNTPTest, ListingsAreCapturedAndUnstuffed) {
       "200 hi\r\n",
       {{"mode reader", "200 ok\r\n"},
        {"List", "215 list follows\r\n.\r\n"},
-       {"xover 100-102", "224 overview\r\n100\tx\r\n..dots\tz\r\n.\r\n"}}));
+       {"xover 100-102", "224 overview\r\n100\tx\r\n..dots\tz\r\n.\r\n"},
+       {"xover 5-6", "224 overview\r\n5\ta\r\n..\r\n.\r\n"}}));
   ConnectTo(server);
   int begins = 0, ends = 0;
   client.OnWorkBegin = [&](TIdComponent&, TWorkMode, int) { ++begins; };
@@ -160,6 +161,9 @@ TEST_F(NNTPTest, ListingsAreCapturedAndUnstuffed) {
   TStringList overview;
   client.FetchOverview("100-102", overview);
   EXPECT_EQ(overview.Lines(), (std::vector<std::string>{"100\tx", ".dots\tz"}));
+  std::vector<std::string> streamed;
+  client.FetchOverview("5-6", [&](std::string& line) { streamed.push_back(line); });
+  EXPECT_EQ(streamed, (std::vector<std::string>{"5\ta", "."}));
 }
 
 TEST(NNTPParse, OverviewLines) {

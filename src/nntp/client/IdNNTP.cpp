@@ -85,6 +85,11 @@ void TIdNNTP::FetchOverview(const std::string& range, TStringList& list) {
   Capture(list, ".", true);
 }
 
+void TIdNNTP::FetchOverview(const std::string& range, const TLineSink& onLine) {
+  SendCmd("xover " + range, std::vector<int16_t>{224});
+  Capture(onLine, ".", true);
+}
+
 bool TIdNNTP::RetrieveArticle(uint32_t number, const std::string& messageId, TIdMessage& message) {
   std::string command = "Article";
   if (number >= 1) {

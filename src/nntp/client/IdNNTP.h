@@ -38,9 +38,9 @@ class EIdResponseError : public EIdException {
 // Event types of the transfer commands this reader never sends; kept so the component
 // publishes the same events as any news client.
 using TNewsTransportEvent = std::function<void(TStringList& AMsg)>;
-using TEventNewsgroupList = std::function<void(const std::string& ANewsgroup, uint32_t ALow,
-                                               uint32_t AHigh, const std::string& AType,
-                                               bool& ACanContinue)>;
+using TEventNewsgroupList =
+    std::function<void(const std::string& ANewsgroup, uint32_t ALow, uint32_t AHigh,
+                       const std::string& AType, bool& ACanContinue)>;
 using TEventNewNewsList = std::function<void(const std::string& AMsgID, bool& ACanContinue)>;
 
 class TIdNNTP : public TIdMessageClient {
@@ -48,8 +48,8 @@ class TIdNNTP : public TIdMessageClient {
   TIdNNTP();
 
   TModeType Mode = mtReader;
-  bool SetMode = true;     // stored only
-  std::string NewsAgent;   // stored only
+  bool SetMode = true;    // stored only
+  std::string NewsAgent;  // stored only
   TNewsTransportEvent OnSendCheck, OnSendIHAVE, OnSendTakeThis;
   TEventNewsgroupList OnNewsgroupList, OnNewGroupsList;
   TEventNewNewsList OnNewNewsList;
@@ -82,6 +82,8 @@ class TIdNNTP : public TIdMessageClient {
   void ListGroups(TStringList& list);
   // "xover <range>", 224 expected; appends one overview line per article to list.
   void FetchOverview(const std::string& range, TStringList& list);
+  // The same, handing each overview line to onLine as it arrives.
+  void FetchOverview(const std::string& range, const TLineSink& onLine);
   // "Article [n | <id>]": true when the article was delivered into message; false for 421,
   // 422, 423 and 430, leaving message untouched; EIdResponseError for any other reply.
   bool RetrieveArticle(uint32_t number, const std::string& messageId, TIdMessage& message);
@@ -90,8 +92,8 @@ class TIdNNTP : public TIdMessageClient {
   // the value that converting an unparsable date gives.
   static void ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
                                 std::string& from, TDateTime& date, std::string& messageId,
-                                std::string& references, uint32_t& byteCount,
-                                uint32_t& lineCount, std::string& rest);
+                                std::string& references, uint32_t& byteCount, uint32_t& lineCount,
+                                std::string& rest);
   // Takes a group-list line ("name high low status") apart.
   static void ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
                              std::string& status);
