@@ -12,7 +12,7 @@
 #include "BenchSupport.h"
 #include "base/StringList.h"
 #include "base/SysUtils.h"
-#include "nntp/IdTCPClient.h"
+#include "net/TCPClient.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ std::string MakeListing() {
 double PlainLoopMBps(const std::string& listing) {
   qp::bench::OneShotServer server(listing);
   qp::bench::Stopwatch watch;
-  const int fd = qp::bench::ConnectLoopback(server.Port());
+  const int fd = qp::test::ConnectLoopback(server.Port());
   char buffer[32768];
   std::size_t total = 0;
   for (;;) {
@@ -53,11 +53,11 @@ double PlainLoopMBps(const std::string& listing) {
 
 double CaptureMBps(const std::string& listing) {
   qp::bench::OneShotServer server(listing);
-  qp::TIdTCPClient client;
+  qp::net::TTCPClient client;
   client.Host = "127.0.0.1";
   client.Port = server.Port();
   int64_t counted = 0;
-  client.OnWork = [&](qp::TIdComponent&, qp::TWorkMode, int count) { counted = count; };
+  client.OnWork = [&](qp::TComponent&, qp::TWorkMode, int count) { counted = count; };
   qp::TStringList lines;
   qp::bench::Stopwatch watch;
   client.Connect();

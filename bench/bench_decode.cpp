@@ -13,8 +13,8 @@
 
 #include "BenchSupport.h"
 #include "base/Streams.h"
-#include "message/IdCoderMIME.h"
-#include "message/IdCoderUUE.h"
+#include "message/CoderMIME.h"
+#include "message/CoderUUE.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ std::string EncodeUUE(const std::string& bytes) {
 }
 
 // Feeds text line by line (LF removed) to the decoder; returns MB/s of encoded input.
-double DecodeRate(qp::TIdDecoder& decoder, const std::string& text, int64_t& decodedSize) {
+double DecodeRate(qp::message::TDecoder& decoder, const std::string& text, int64_t& decodedSize) {
   qp::TMemoryStream out;
   std::string line;
   qp::bench::Stopwatch watch;
@@ -123,23 +123,22 @@ int main() {
   int64_t decoded = 0;
   double best = 0;
   for (int run = 0; run < 3; ++run) {
-    qp::TIdDecoderMIME mime;
+    qp::message::TDecoderMIME mime;
     const double rate = DecodeRate(mime, base64Text, decoded);
     if (rate > best) best = rate;
   }
-  std::printf(
-      "TIdDecoderMIME: %.1f MB of 76-character lines -> %lld bytes, %.1f MB/s (best of 3)\n",
-      base64Text.size() / (1024.0 * 1024.0), static_cast<long long>(decoded), best);
+  std::printf("TDecoderMIME: %.1f MB of 76-character lines -> %lld bytes, %.1f MB/s (best of 3)\n",
+              base64Text.size() / (1024.0 * 1024.0), static_cast<long long>(decoded), best);
   qp::bench::PrintResult("decode_base64", best, "MB/s", toolRate > 0 ? best / toolRate : 0, 1.0);
 
   const std::string uueText = EncodeUUE(RandomBytes(TextSize / 62 * 45, 2));
   best = 0;
   for (int run = 0; run < 3; ++run) {
-    qp::TIdDecoderUUE uue;
+    qp::message::TDecoderUUE uue;
     const double rate = DecodeRate(uue, uueText, decoded);
     if (rate > best) best = rate;
   }
-  std::printf("TIdDecoderUUE: %.1f MB of 61-character lines -> %lld bytes, %.1f MB/s (best of 3)\n",
+  std::printf("TDecoderUUE: %.1f MB of 61-character lines -> %lld bytes, %.1f MB/s (best of 3)\n",
               uueText.size() / (1024.0 * 1024.0), static_cast<long long>(decoded), best);
   std::printf(
       "uue baseline: no uudecode ships with coreutils, so the ratio compares against the "

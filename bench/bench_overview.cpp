@@ -44,7 +44,7 @@ class Server {
   int Port() const { return FListener.Port(); }
 
   void ServeOnce(bool raw) {
-    using qp::bench::SendAll;
+    using qp::test::SendAll;
     const int c = FListener.Accept();
     if (c < 0) return;
     if (raw) {
@@ -80,13 +80,13 @@ class Server {
 
  private:
   const std::string& FListing;
-  qp::bench::LoopbackListener FListener;
+  qp::test::LoopbackListener FListener;
 };
 
 double PlainLoopSeconds(Server& server) {
   std::thread t([&] { server.ServeOnce(true); });
   qp::bench::Stopwatch watch;
-  const int fd = qp::bench::ConnectLoopback(server.Port());
+  const int fd = qp::test::ConnectLoopback(server.Port());
   char buf[32768];
   std::size_t total = 0;
   for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) total += static_cast<std::size_t>(n);

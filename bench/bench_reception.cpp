@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "BenchSupport.h"
+#include "base/FileSystem.h"
 #include "base/Streams.h"
-#include "message/IdMessageClient.h"
-#include "nntp/IdGlobal.h"
+#include "nntp/MessageClient.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ double PlainLoopSeconds(const std::string& article) {
   const std::string path = qp::MakeTempFile("Qpb");
   qp::bench::Stopwatch watch;
   std::size_t total = 0;
-  const int fd = qp::bench::ConnectLoopback(server.Port());
+  const int fd = qp::test::ConnectLoopback(server.Port());
   {
     qp::TFileStream file(path, qp::TFileMode::fmCreate);
     char buffer[32768];
@@ -131,10 +131,10 @@ double PlainLoopSeconds(const std::string& article) {
 // Seconds to receive the article with ReadMessageHeader/ReadMessageBody; checks the file.
 double ReceptionSeconds(const std::string& article, uint64_t expectedHash) {
   qp::bench::OneShotServer server(article);
-  qp::TIdMessageClient client;
+  qp::nntp::TMessageClient client;
   client.Host = "127.0.0.1";
   client.Port = server.Port();
-  qp::TIdMessage message;
+  qp::message::TMessage message;
   qp::bench::Stopwatch watch;
   client.Connect();
   if (client.ReadMessageHeader(message, "")) client.ReadMessageBody(message, ".");
@@ -142,7 +142,7 @@ double ReceptionSeconds(const std::string& article, uint64_t expectedHash) {
   client.Disconnect();
   bool found = false;
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
-    if (auto* a = dynamic_cast<qp::TIdAttachment*>(&message.MessageParts[i])) {
+    if (auto* a = dynamic_cast<qp::message::TAttachment*>(&message.MessageParts[i])) {
       int64_t size = 0;
       found = FileFnv(a->StoredPath, size) == expectedHash && size == int64_t{kPayload};
     }

@@ -7,19 +7,18 @@
 
 #include "base/Exception.h"
 #include "base/Streams.h"
-#include "message/IdCoderHeader.h"
-#include "message/IdCoderMIME.h"
-#include "message/IdCoderQuotedPrintable.h"
-#include "message/IdCoderUUE.h"
-#include "message/IdCoderXXE.h"
-#include "nntp/IdException.h"
+#include "message/CoderHeader.h"
+#include "message/CoderMIME.h"
+#include "message/CoderQuotedPrintable.h"
+#include "message/CoderUUE.h"
+#include "message/CoderXXE.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  qp::TIdDecoderMIME mime;
-  qp::TIdDecoderUUE uue;
-  qp::TIdDecoderXXE xxe;
-  qp::TIdDecoderQuotedPrintable quotedPrintable;
+  qp::message::TDecoderMIME mime;
+  qp::message::TDecoderUUE uue;
+  qp::message::TDecoderXXE xxe;
+  qp::message::TDecoderQuotedPrintable quotedPrintable;
   qp::TMemoryStream out;
   std::size_t start = 0;
   while (start <= input.size()) {
@@ -28,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string line(input.substr(start, end - start));
     try {
       mime.DecodeToStream(line, out);
-    } catch (const qp::EIdException&) {
+    } catch (const qp::ENetException&) {
     }
     uue.DecodeToStream(line, out);
     xxe.DecodeToStream(line, out);
@@ -36,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     start = end + 1;
   }
   try {
-    qp::DecodeHeaderWords(std::string(input));
+    qp::message::DecodeHeaderWords(std::string(input));
   } catch (const qp::EConvertError&) {
   }
-  qp::JisToShiftJis(std::string(input));
+  qp::message::JisToShiftJis(std::string(input));
   return 0;
 }

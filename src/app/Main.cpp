@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/ErrorReport.h"
 #include "base/SysUtils.h"
 #include "store/Table.h"
+#include "ui/ErrorReport.h"
 
-namespace qp {
+namespace qp::app {
 
 namespace fs = std::filesystem;
 
@@ -41,22 +41,6 @@ void DeletePlainFiles(const std::string& folder) {
 
 }  // namespace
 
-std::string GetTempFolder() {
-  std::error_code error;
-  std::string folder = fs::temp_directory_path(error).string();
-  if (error || folder.empty()) folder = "/tmp";
-  if (folder.back() != '/') folder += '/';
-  return folder;
-}
-
-std::string ExecutableFolder() {
-  std::error_code error;
-  fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  std::string folder = error ? fs::current_path(error).string() : exe.parent_path().string();
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
 std::string ReportErrorText(const std::string& message) {
   const std::string prefix = "Error in FTP process - ";
   const std::string marker = "Socket Error #";
@@ -88,7 +72,7 @@ std::string ReportErrorText(const std::string& message) {
   return prefix + message;
 }
 
-TfrmMain::TfrmMain(IWindowSystem& windowSystem, IMainView& view)
+TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
     : WindowSystem(windowSystem),
       tvList(view.tvList()),
       lvGroups(view.lvGroups()),
@@ -99,25 +83,23 @@ TfrmMain::TfrmMain(IWindowSystem& windowSystem, IMainView& view)
       barStat(view.barStat()),
       mnuServers(view.mnuServers()),
       dlgSave(view.dlgSave()),
-      idNews(std::make_unique<TIdNNTP>()),
-      idMsg(std::make_unique<TIdMessage>()),
-      IdAntiFreeze1(std::make_unique<TIdAntiFreeze>()),
+      netNews(std::make_unique<nntp::TNNTP>()),
+      netMsg(std::make_unique<message::TMessage>()),
+      AntiFreeze1(std::make_unique<net::TAntiFreeze>()),
       FView(view) {
-  idNews->ReadTimeout = 0;
-  idNews->NewsAgent = "Quillpost";
-  idNews->OnStatus = [this](TIdComponent& sender, TIdStatus status, const std::string& text) {
-    idNewsStatus(sender, status, text);
+  netNews->ReadTimeout = 0;
+  netNews->NewsAgent = "Quillpost";
+  netNews->OnStatus = [this](TComponent& sender, TStatus status, const std::string& text) {
+    netNewsStatus(sender, status, text);
   };
-  idNews->OnWorkBegin = [this](TIdComponent& sender, TWorkMode mode, int max) {
-    idNewsWorkBegin(sender, mode, max);
+  netNews->OnWorkBegin = [this](TComponent& sender, TWorkMode mode, int max) {
+    netNewsWorkBegin(sender, mode, max);
   };
-  idNews->OnWork = [this](TIdComponent& sender, TWorkMode mode, int count) {
-    idNewsWork(sender, mode, count);
+  netNews->OnWork = [this](TComponent& sender, TWorkMode mode, int count) {
+    netNewsWork(sender, mode, count);
   };
-  idNews->OnWorkEnd = [this](TIdComponent& sender, TWorkMode mode) {
-    idNewsWorkEnd(sender, mode);
-  };
-  idNews->OnDisconnected = [this](TIdComponent&) { idNewsDisconnected(); };
+  netNews->OnWorkEnd = [this](TComponent& sender, TWorkMode mode) { netNewsWorkEnd(sender, mode); };
+  netNews->OnDisconnected = [this](TComponent&) { netNewsDisconnected(); };
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -164,7 +146,7 @@ void TfrmMain::Create() {
   try {
     FormCreate();
   } catch (const std::exception& e) {
-    ShowException(WindowSystem, e.what());
+    ui::ShowException(WindowSystem, e.what());
   }
 }
 
@@ -174,7 +156,7 @@ void TfrmMain::FormCreate() {
   RootNode->Expand();
 
   // The window exists before News is connected, so the view names the folder directly.
-  ActiveSites = std::make_unique<TTable>();
+  ActiveSites = std::make_unique<store::TTable>();
   ActiveSites->DatabaseName = DataFolder;
   ActiveSites->TableName = "Sites.DAT";
   ActiveSites->Filter = "Active = TRUE";
@@ -202,15 +184,15 @@ void TfrmMain::FormCreate() {
 void TfrmMain::BuildServerMenu() {
   while (mnuServers.Count() > kFixedServerItems) mnuServers.Free(mnuServers.Count() - 1);
 
-  TTable servers;
+  store::TTable servers;
   servers.DatabaseName = DataFolder;
   servers.TableName = "Servers.DAT";
   servers.Open();
   for (bool row = servers.First(); row; row = servers.Next()) {
     // The caption stays exactly the server's name: a click finds the row again by it.
-    std::unique_ptr<IMenuItem> item =
+    std::unique_ptr<ui::IMenuItem> item =
         mnuServers.CreateItem(servers.FieldByName("Name").AsString(),
-                              [this](IMenuItem& sender) { ServerMenuClick(sender); });
+                              [this](ui::IMenuItem& sender) { ServerMenuClick(sender); });
     item->SetGroupIndex(kServerGroupIndex);
     item->SetRadioItem(true);
     mnuServers.Append(std::move(item));
@@ -219,7 +201,7 @@ void TfrmMain::BuildServerMenu() {
 
 void TfrmMain::FormClose() {
   // Also while a command waits: closing the window ends the program, so the server is told.
-  if (idNews->Connected()) idNews->Disconnect();
+  if (netNews->Connected()) netNews->Disconnect();
   ActiveSites.reset();
 }
 
@@ -255,21 +237,20 @@ void TfrmMain::actUpdateExecute() {}
 
 void TfrmMain::actServersExecute() {}
 
-void TfrmMain::idNewsStatus(TIdComponent& ASender, TIdStatus AStatus,
-                            const std::string& AStatusText) {
+void TfrmMain::netNewsStatus(TComponent& ASender, TStatus AStatus, const std::string& AStatusText) {
   (void)ASender;
   (void)AStatus;
   barStat.SetSimpleText(AStatusText);
 }
 
-void TfrmMain::idNewsWorkBegin(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCountMax) {
+void TfrmMain::netNewsWorkBegin(TComponent& Sender, TWorkMode AWorkMode, int AWorkCountMax) {
   (void)Sender;
   (void)AWorkMode;
   (void)AWorkCountMax;
   WindowSystem.Application().ProcessMessages();
 }
 
-void TfrmMain::idNewsWork(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCount) {
+void TfrmMain::netNewsWork(TComponent& Sender, TWorkMode AWorkMode, int AWorkCount) {
   (void)Sender;
   const std::string host = NewsHost();
   barStat.SetSimpleText(
@@ -278,10 +259,10 @@ void TfrmMain::idNewsWork(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCo
           : Format("Received %d from %s. Please wait ...", AWorkCount, host.c_str()));
 }
 
-void TfrmMain::idNewsWorkEnd(TIdComponent& Sender, TWorkMode AWorkMode) {
+void TfrmMain::netNewsWorkEnd(TComponent& Sender, TWorkMode AWorkMode) {
   (void)Sender;
   (void)AWorkMode;
   barStat.SetSimpleText("Ready");
 }
 
-}  // namespace qp
+}  // namespace qp::app

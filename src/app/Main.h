@@ -9,18 +9,23 @@
 #include <vector>
 
 #include "app/MainView.h"
-#include "app/WindowSystem.h"
+#include "base/Component.h"
 #include "base/DateTime.h"
-#include "message/IdMessage.h"
-#include "nntp/IdAntiFreeze.h"
-#include "nntp/IdComponent.h"
-#include "nntp/client/IdNNTP.h"
+#include "base/FileSystem.h"
+#include "message/Message.h"
+#include "net/AntiFreeze.h"
+#include "nntp/NNTP.h"
+#include "ui/WindowSystem.h"
 
-namespace qp {
-
+namespace qp::store {
 class TTable;
+}
+namespace qp::dialogs {
 class TdlgSites;
 class TdlgSubs;
+}  // namespace qp::dialogs
+
+namespace qp::app {
 
 // A feed item: a title and link of a fetched document and the absolute index of its node
 // in the feed tree.
@@ -64,10 +69,6 @@ struct TMenuInfo {
 // Images of the window's 20 x 20 image list.
 enum TMainImage { imgExit = 0, imgUpdate = 1, imgServers = 2, imgAttachment = 3 };
 
-// The system's temp folder with a trailing separator.
-std::string GetTempFolder();
-// The folder of the running executable with a trailing separator.
-std::string ExecutableFolder();
 // The line ReportError writes for a failure with the given message.
 std::string ReportErrorText(const std::string& message);
 // The date part of value in the system's short date format (the C library's "%x" of the
@@ -80,7 +81,7 @@ std::string ShortDateText(TDateTime value);
 // report through the window layer's slot wrapper.
 class TfrmMain {
  public:
-  TfrmMain(IWindowSystem& windowSystem, IMainView& view);
+  TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view);
   ~TfrmMain();
   TfrmMain(const TfrmMain&) = delete;
   TfrmMain& operator=(const TfrmMain&) = delete;
@@ -90,30 +91,30 @@ class TfrmMain {
   // The folder in which the scratch folder "qptmp/" is kept.
   std::string TempFolder = GetTempFolder();
 
-  IWindowSystem& WindowSystem;
-  ITree& tvList;
-  IListView& lvGroups;
-  IListView& lvMsgs;
-  IListView& lvAtt;
-  IMemo& memMsg;
-  IMemo& memLog;
-  IStatusBar& barStat;
-  IMenu& mnuServers;
-  ISaveDialog& dlgSave;
+  ui::IWindowSystem& WindowSystem;
+  ui::ITree& tvList;
+  ui::IListView& lvGroups;
+  ui::IListView& lvMsgs;
+  ui::IListView& lvAtt;
+  ui::IMemo& memMsg;
+  ui::IMemo& memLog;
+  ui::IStatusBar& barStat;
+  ui::IMenu& mnuServers;
+  ui::ISaveDialog& dlgSave;
 
   // Dialogs owned by the start routine; nullptr until it created them.
-  IForm* dlgAbout = nullptr;
-  TdlgSites* dlgSites = nullptr;
-  TdlgSubs* dlgSubs = nullptr;
+  ui::IForm* dlgAbout = nullptr;
+  dialogs::TdlgSites* dlgSites = nullptr;
+  dialogs::TdlgSubs* dlgSubs = nullptr;
 
   // The NNTP client for every server (read time-out 0: reads wait without limit), the
   // article last retrieved, and the anti-freeze that keeps the window alive during waits.
-  std::unique_ptr<TIdNNTP> idNews;
-  std::unique_ptr<TIdMessage> idMsg;
-  std::unique_ptr<TIdAntiFreeze> IdAntiFreeze1;
+  std::unique_ptr<nntp::TNNTP> netNews;
+  std::unique_ptr<message::TMessage> netMsg;
+  std::unique_ptr<net::TAntiFreeze> AntiFreeze1;
 
   // The root node of the feed tree; set whenever the root is created.
-  ITreeNode* RootNode = nullptr;
+  ui::ITreeNode* RootNode = nullptr;
 
   static const std::vector<TActionInfo>& Actions();
   static const TActionInfo* FindAction(const std::string& name);
@@ -140,13 +141,13 @@ class TfrmMain {
   void actDisconnectExecute();
   void actSubsExecute();
 
-  void idNewsStatus(TIdComponent& ASender, TIdStatus AStatus, const std::string& AStatusText);
-  void idNewsWorkBegin(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCountMax);
-  void idNewsWork(TIdComponent& Sender, TWorkMode AWorkMode, int AWorkCount);
-  void idNewsWorkEnd(TIdComponent& Sender, TWorkMode AWorkMode);
-  void idNewsDisconnected();
+  void netNewsStatus(TComponent& ASender, TStatus AStatus, const std::string& AStatusText);
+  void netNewsWorkBegin(TComponent& Sender, TWorkMode AWorkMode, int AWorkCountMax);
+  void netNewsWork(TComponent& Sender, TWorkMode AWorkMode, int AWorkCount);
+  void netNewsWorkEnd(TComponent& Sender, TWorkMode AWorkMode);
+  void netNewsDisconnected();
 
-  void ServerMenuClick(IMenuItem& item);
+  void ServerMenuClick(ui::IMenuItem& item);
   void ShowSubscriptions();
   void LoadGroupList();
   void lvGroupsDblClick();
@@ -185,7 +186,7 @@ class TfrmMain {
   bool FNetworkBusy = false;
 
   std::unique_ptr<TNewsCollection> FeedItems;
-  std::unique_ptr<TTable> ActiveSites;
+  std::unique_ptr<store::TTable> ActiveSites;
   std::string ServerAddress;
   std::string ServerLogin;
   std::string ServerPassword;
@@ -194,4 +195,4 @@ class TfrmMain {
   int32_t ServerPort = 0;
 };
 
-}  // namespace qp
+}  // namespace qp::app

@@ -9,11 +9,11 @@
 #include "base/SysUtils.h"
 #include "dialogs/Subscribe.h"
 #include "message/AttachmentName.h"
-#include "message/IdMessageParts.h"
+#include "message/MessageParts.h"
 #include "store/Query.h"
 #include "store/SqlDialect.h"
 
-namespace qp {
+namespace qp::app {
 
 namespace {
 
@@ -25,9 +25,10 @@ bool FileExists(const std::string& path) {
 }
 
 // The first attachment whose FileName is exactly fileName, or nullptr.
-const TIdAttachment* FindAttachment(const TIdMessage& message, const std::string& fileName) {
+const message::TAttachment* FindAttachment(const message::TMessage& message,
+                                           const std::string& fileName) {
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
-    const auto* a = dynamic_cast<const TIdAttachment*>(&message.MessageParts[i]);
+    const auto* a = dynamic_cast<const message::TAttachment*>(&message.MessageParts[i]);
     if (a != nullptr && a->FileName == fileName) return a;
   }
   return nullptr;
@@ -36,15 +37,15 @@ const TIdAttachment* FindAttachment(const TIdMessage& message, const std::string
 // Sets the hourglass for as long as it lives; every way out restores the default cursor.
 class THourglass {
  public:
-  explicit THourglass(IScreen& screen) : FScreen(screen) {
-    FScreen.SetCursor(TCursor::crHourGlass);
+  explicit THourglass(ui::IScreen& screen) : FScreen(screen) {
+    FScreen.SetCursor(ui::TCursor::crHourGlass);
   }
-  ~THourglass() { FScreen.SetCursor(TCursor::crDefault); }
+  ~THourglass() { FScreen.SetCursor(ui::TCursor::crDefault); }
   THourglass(const THourglass&) = delete;
   THourglass& operator=(const THourglass&) = delete;
 
  private:
-  IScreen& FScreen;
+  ui::IScreen& FScreen;
 };
 
 }  // namespace
@@ -75,13 +76,13 @@ TfrmMain::TNetworkCommand::~TNetworkCommand() {
   if (FEntered) FForm.FNetworkBusy = false;
 }
 
-void TfrmMain::ServerMenuClick(IMenuItem& item) {
+void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const std::string caption = item.Caption();
-  TQuery query;
+  store::TQuery query;
   query.SetSQL("SELECT ID,Address,Port,Authenticate,Login,Password FROM Servers WHERE Name=" +
-               QuotedStr(caption));
+               store::QuotedStr(caption));
   query.Open();
   if (!query.First()) {
     memLog.Add("Invalid Server - " + caption);
@@ -95,19 +96,19 @@ void TfrmMain::ServerMenuClick(IMenuItem& item) {
   ServerAuthenticate = query.FieldByName("Authenticate").AsBoolean();
   dlgSubs->ServerID = id;
 
-  if (idNews->Connected()) idNews->Disconnect();
-  idNews->Host = ServerAddress;
-  idNews->Port = ServerPort;
+  if (netNews->Connected()) netNews->Disconnect();
+  netNews->Host = ServerAddress;
+  netNews->Port = ServerPort;
   // A server that needs no login must never see another server's credentials.
-  idNews->Username = ServerAuthenticate ? ServerLogin : std::string();
-  idNews->Password = ServerAuthenticate ? ServerPassword : std::string();
+  netNews->Username = ServerAuthenticate ? ServerLogin : std::string();
+  netNews->Password = ServerAuthenticate ? ServerPassword : std::string();
   try {
-    idNews->Connect();
+    netNews->Connect();
   } catch (const std::exception& e) {
     ReportError(e);
     return;
   }
-  if (idNews->GreetingResult() > 1) return;
+  if (netNews->GreetingResult() > 1) return;
 
   query.SetSQL("SELECT Group FROM Subscriptions WHERE Server=" + std::to_string(id));
   query.Open();
@@ -116,10 +117,10 @@ void TfrmMain::ServerMenuClick(IMenuItem& item) {
   if (query.First()) {
     do {
       const std::string group = query.FieldByName("Group").AsString();
-      idNews->SelectGroup(group);
-      const std::string count = std::to_string(idNews->ArticleCount());
-      for (IListView* list : {&dlgSubs->lvSubs, &lvGroups}) {
-        IListItem& row = list->Add();
+      netNews->SelectGroup(group);
+      const std::string count = std::to_string(netNews->ArticleCount());
+      for (ui::IListView* list : {&dlgSubs->lvSubs, &lvGroups}) {
+        ui::IListItem& row = list->Add();
         row.SetCaption(group);
         row.AddSubItem(count);
       }
@@ -132,11 +133,11 @@ void TfrmMain::ServerMenuClick(IMenuItem& item) {
 
 void TfrmMain::ShowSubscriptions() {
   LoadGroupList();
-  if (dlgSubs->ShowModal() != idOK) return;
+  if (dlgSubs->ShowModal() != ui::idOK) return;
   lvGroups.Clear();
   for (int i = 0; i < dlgSubs->lvSubs.Count(); ++i) {
-    IListItem& source = dlgSubs->lvSubs.Item(i);
-    IListItem& row = lvGroups.Add();
+    ui::IListItem& source = dlgSubs->lvSubs.Item(i);
+    ui::IListItem& row = lvGroups.Add();
     row.SetCaption(source.Caption());
     for (const std::string& sub : source.SubItems()) row.AddSubItem(sub);
   }
@@ -145,14 +146,14 @@ void TfrmMain::ShowSubscriptions() {
 void TfrmMain::LoadGroupList() {
   try {
     TStringList lines;
-    idNews->ListGroups(lines);
+    netNews->ListGroups(lines);
     barStat.SetSimpleText("Processing Newsgroup List. Please wait ...");
     dlgSubs->lvGroups.Clear();
     for (const std::string& line : lines) {
       std::string name, status;
       uint32_t high = 0, low = 0;
-      TIdNNTP::ParseGroupLine(line, name, high, low, status);
-      IListItem& row = dlgSubs->lvGroups.Add();
+      nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
+      ui::IListItem& row = dlgSubs->lvGroups.Add();
       row.SetCaption(name);
       row.AddSubItem(low < high ? std::to_string(high - low) : std::string("None"));
     }
@@ -163,23 +164,23 @@ void TfrmMain::LoadGroupList() {
 }
 
 void TfrmMain::lvGroupsDblClick() {
-  IListItem* selected = lvGroups.Selected();
-  if (selected == nullptr || !idNews->Connected()) return;
+  ui::IListItem* selected = lvGroups.Selected();
+  if (selected == nullptr || !netNews->Connected()) return;
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const std::string group = selected->Caption();
   lvMsgs.Clear();
-  idNews->SelectGroup(group);
+  netNews->SelectGroup(group);
   TStringList lines;
-  idNews->FetchOverview(Format("%u-%u", idNews->FirstArticle(), idNews->LastArticle()), lines);
+  netNews->FetchOverview(Format("%u-%u", netNews->FirstArticle(), netNews->LastArticle()), lines);
   barStat.SetSimpleText("Processing Header Information. Please wait ...");
   for (const std::string& line : lines) {
     uint32_t number = 0, bytes = 0, lineCount = 0;
     std::string subject, from, messageId, references, rest;
     TDateTime date = 0;
-    TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
-                               lineCount, rest);
-    IListItem& row = lvMsgs.Add();
+    nntp::TNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
+                                   lineCount, rest);
+    ui::IListItem& row = lvMsgs.Add();
     row.SetData(number);
     row.SetCaption(subject);
     row.AddSubItem(from);
@@ -190,34 +191,34 @@ void TfrmMain::lvGroupsDblClick() {
 }
 
 void TfrmMain::lvMsgsDblClick() {
-  IListItem* selected = lvMsgs.Selected();
-  if (!idNews->Connected() || selected == nullptr) return;
+  ui::IListItem* selected = lvMsgs.Selected();
+  if (!netNews->Connected() || selected == nullptr) return;
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const THourglass hourglass(WindowSystem.Screen());
   const uint32_t number = selected->Data();
-  if (!idNews->RetrieveArticle(number, "", *idMsg)) {
+  if (!netNews->RetrieveArticle(number, "", *netMsg)) {
     // The article is gone from the server: show nothing rather than the previous article.
     memMsg.Clear();
     lvAtt.Clear();
     lvAtt.Hide();
     memLog.Add(Format("Article %u is not available on the server - %s", number,
-                      idNews->ReplyText().c_str()));
+                      netNews->ReplyText().c_str()));
     return;
   }
   memMsg.Clear();
-  memMsg.AddStrings(idMsg->Headers);
+  memMsg.AddStrings(netMsg->Headers);
   memMsg.Add("");
   lvAtt.Clear();
   lvAtt.Hide();
-  if (idMsg->Body.Count() > 0) memMsg.AddStrings(idMsg->Body);
+  if (netMsg->Body.Count() > 0) memMsg.AddStrings(netMsg->Body);
   int attachments = 0;
-  for (int i = 0; i < idMsg->MessageParts.Count(); ++i) {
-    const TIdMessagePart& part = idMsg->MessageParts[i];
-    if (const auto* text = dynamic_cast<const TIdText*>(&part)) {
+  for (int i = 0; i < netMsg->MessageParts.Count(); ++i) {
+    const message::TMessagePart& part = netMsg->MessageParts[i];
+    if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
       memMsg.AddStrings(text->Lines);
-    } else if (const auto* attachment = dynamic_cast<const TIdAttachment*>(&part)) {
-      IListItem& icon = lvAtt.Add();
+    } else if (const auto* attachment = dynamic_cast<const message::TAttachment*>(&part)) {
+      ui::IListItem& icon = lvAtt.Add();
       icon.SetCaption(attachment->FileName);
       icon.SetImageIndex(imgAttachment);
       ++attachments;
@@ -230,15 +231,15 @@ void TfrmMain::lvMsgsDblClick() {
 }
 
 void TfrmMain::mnuOpenClick() {
-  IListItem* selected = lvAtt.Selected();
+  ui::IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
   const std::string fileName = selected->Caption();
   // Without a scratch folder (window creation stopped before preparing it) the target would
   // be a name in the current folder, where an existing file of that name would be deleted.
-  if (ScratchFolder.empty()) throw EIdException("Error saving attachment.");
+  if (ScratchFolder.empty()) throw ENetException("Error saving attachment.");
   // Only the last name component: an attachment must never be written outside the folder.
-  const std::string target = ScratchFolder + AttachmentLeafName(fileName);
-  if (const TIdAttachment* attachment = FindAttachment(*idMsg, fileName)) {
+  const std::string target = ScratchFolder + message::AttachmentLeafName(fileName);
+  if (const message::TAttachment* attachment = FindAttachment(*netMsg, fileName)) {
     if (target != ScratchFolder && FileExists(target)) ::unlink(target.c_str());
     attachment->SaveToFile(target);
   }
@@ -250,31 +251,31 @@ void TfrmMain::lvAttDblClick() {
 }
 
 void TfrmMain::mnuSaveClick() {
-  IListItem* selected = lvAtt.Selected();
+  ui::IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
   const std::string fileName = selected->Caption();
-  dlgSave.SetFileName(AttachmentLeafName(fileName));
+  dlgSave.SetFileName(message::AttachmentLeafName(fileName));
   if (!dlgSave.Execute()) return;
   const std::string chosen = dlgSave.FileName();
-  if (const TIdAttachment* attachment = FindAttachment(*idMsg, fileName)) {
+  if (const message::TAttachment* attachment = FindAttachment(*netMsg, fileName)) {
     if (FileExists(chosen)) ::unlink(chosen.c_str());
     attachment->SaveToFile(chosen);
   }
 }
 
 void TfrmMain::actDisconnectExecute() {
-  if (!idNews->Connected()) return;
+  if (!netNews->Connected()) return;
   const TNetworkCommand command(*this);
-  if (command.Entered()) idNews->Disconnect();
+  if (command.Entered()) netNews->Disconnect();
 }
 
 void TfrmMain::actSubsExecute() {
-  if (!idNews->Connected()) return;
+  if (!netNews->Connected()) return;
   const TNetworkCommand command(*this);
   if (command.Entered()) ShowSubscriptions();
 }
 
-void TfrmMain::idNewsDisconnected() {
+void TfrmMain::netNewsDisconnected() {
   for (int i = kFixedServerItems; i < mnuServers.Count(); ++i)
     mnuServers.Items(i).SetChecked(false);
   lvGroups.Clear();
@@ -284,7 +285,7 @@ void TfrmMain::idNewsDisconnected() {
 }
 
 std::string TfrmMain::NewsHost() const {
-  return idNews->Host;
+  return netNews->Host;
 }
 
-}  // namespace qp
+}  // namespace qp::app

@@ -1,13 +1,13 @@
 #include "app/Start.h"
 
-#include "app/ErrorReport.h"
 #include "dialogs/Sites.h"
 #include "store/Database.h"
+#include "ui/ErrorReport.h"
 
-namespace qp {
+namespace qp::app {
 
-int RunProgram(IWindowSystem& windowSystem, IFormFactory& forms, const TStartFolders& folders) {
-  IApplication& application = windowSystem.Application();
+int RunProgram(ui::IWindowSystem& windowSystem, IFormFactory& forms, const TStartFolders& folders) {
+  ui::IApplication& application = windowSystem.Application();
   application.SetTitle("Quillpost");
 
   std::unique_ptr<IMainView> view = forms.CreateMainView();
@@ -17,25 +17,25 @@ int RunProgram(IWindowSystem& windowSystem, IFormFactory& forms, const TStartFol
   forms.BindMainWindow(*view, frmMain);
   frmMain.Create();
 
-  std::unique_ptr<IForm> dlgAbout = forms.CreateAboutBox();
+  std::unique_ptr<ui::IForm> dlgAbout = forms.CreateAboutBox();
   frmMain.dlgAbout = dlgAbout.get();
-  TdlgSites dlgSites;
+  dialogs::TdlgSites dlgSites;
   frmMain.dlgSites = &dlgSites;
-  std::unique_ptr<ISubsView> subsForm = forms.CreateSubscriptionForm();
-  TdlgSubs dlgSubs(*subsForm);
+  std::unique_ptr<dialogs::ISubsView> subsForm = forms.CreateSubscriptionForm();
+  dialogs::TdlgSubs dlgSubs(*subsForm);
   forms.BindSubscriptionDialog(*subsForm, dlgSubs);
   frmMain.dlgSubs = &dlgSubs;
   // The options dialog comes here, last.
 
   int exitCode = 0;
   try {
-    News().Disconnect();
-    News().SetDirectory(folders.DataFolder);
-    News().Connect();
+    store::News().Disconnect();
+    store::News().SetDirectory(folders.DataFolder);
+    store::News().Connect();
     dlgSites.tblSites.Open();
     dlgSites.tblServers.Open();
   } catch (const std::exception& e) {
-    ShowException(windowSystem, e.what());
+    ui::ShowException(windowSystem, e.what());
     exitCode = 1;
   }
   if (exitCode == 0) {
@@ -46,8 +46,8 @@ int RunProgram(IWindowSystem& windowSystem, IFormFactory& forms, const TStartFol
   frmMain.FormDestroy();
   dlgSites.tblServers.Close();
   dlgSites.tblSites.Close();
-  News().Disconnect();
+  store::News().Disconnect();
   return exitCode;
 }
 
-}  // namespace qp
+}  // namespace qp::app

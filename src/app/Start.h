@@ -6,10 +6,10 @@
 
 #include "app/Main.h"
 #include "app/MainView.h"
-#include "app/WindowSystem.h"
 #include "dialogs/Subscribe.h"
+#include "ui/WindowSystem.h"
 
-namespace qp {
+namespace qp::app {
 
 // Makes the windows of the program; implemented by the window layer.
 class IFormFactory {
@@ -19,10 +19,10 @@ class IFormFactory {
   virtual std::unique_ptr<IMainView> CreateMainView() = 0;
   // Connects the window's commands, double-clicks and close/destroy to form's handlers.
   virtual void BindMainWindow(IMainView& view, TfrmMain& form) = 0;
-  virtual std::unique_ptr<IForm> CreateAboutBox() = 0;
+  virtual std::unique_ptr<ui::IForm> CreateAboutBox() = 0;
   // The subscription dialog's form, and the connection of its buttons to the dialog.
-  virtual std::unique_ptr<ISubsView> CreateSubscriptionForm() = 0;
-  virtual void BindSubscriptionDialog(ISubsView& form, TdlgSubs& dialog) = 0;
+  virtual std::unique_ptr<dialogs::ISubsView> CreateSubscriptionForm() = 0;
+  virtual void BindSubscriptionDialog(dialogs::ISubsView& form, dialogs::TdlgSubs& dialog) = 0;
 };
 
 // Where the program finds its tables and keeps its scratch folder.
@@ -32,11 +32,11 @@ struct TStartFolders {
 };
 
 // Sets the title "Quillpost", creates the main window (running its creation steps), the
-// About box, the site dialog and the subscription dialog, connects News to the data folder, opens the site dialog's
-// tables and runs the message loop; then destroys the main window. Returns the exit code:
-// that of the message loop, or 1 when connecting News or opening the tables failed (the
+// About box, the site dialog and the subscription dialog, connects News to the data folder, opens
+// the site dialog's tables and runs the message loop; then destroys the main window. Returns the
+// exit code: that of the message loop, or 1 when connecting News or opening the tables failed (the
 // failure is shown first).
-int RunProgram(IWindowSystem& windowSystem, IFormFactory& forms,
+int RunProgram(ui::IWindowSystem& windowSystem, IFormFactory& forms,
                const TStartFolders& folders = TStartFolders());
 
-}  // namespace qp
+}  // namespace qp::app

@@ -31,7 +31,9 @@ void SplitValue(TDateTime value, int64_t& days, int64_t& msecs) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
@@ -52,8 +54,8 @@ TDateTime EncodeDate(int year, int month, int day) {
 }
 
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& result) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-      msec < 0 || msec > 999)
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 ||
+      msec > 999)
     return false;
   result = (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + msec) / MSecsPerDay;
   return true;
@@ -97,9 +99,13 @@ int DayOfWeek(TDateTime value) {
   return static_cast<int>(((days + 6) % 7 + 7) % 7) + 1;
 }
 
-TDateTime UnixToDateTime(int64_t seconds) { return 25569.0 + static_cast<double>(seconds) / 86400.0; }
+TDateTime UnixToDateTime(int64_t seconds) {
+  return 25569.0 + static_cast<double>(seconds) / 86400.0;
+}
 
-int64_t DateTimeToUnix(TDateTime value) { return std::llround((value - 25569.0) * 86400.0); }
+int64_t DateTimeToUnix(TDateTime value) {
+  return std::llround((value - 25569.0) * 86400.0);
+}
 
 TDateTime Now() {
   const auto now = std::chrono::system_clock::now();
@@ -119,7 +125,8 @@ std::string DateTimeToIso(TDateTime value) {
   // Written digit by digit: callers format one date per article header.
   char text[] = "0000-00-00T00:00:00";
   const auto put = [&text](int at, int digits, int value) {
-    for (int i = at + digits - 1; i >= at; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+    for (int i = at + digits - 1; i >= at; --i, value /= 10)
+      text[i] = static_cast<char>('0' + value % 10);
   };
   put(0, 4, y < 0 ? 0 : y % 10000);
   put(5, 2, mo);

@@ -1,4 +1,5 @@
-// The root of every exception the program raises, and the general conversion failure.
+// The root of every exception the program raises, the general conversion, file and stream
+// failures, and the root of the network failures.
 #pragma once
 
 #include <exception>
@@ -37,6 +38,26 @@ class EFCreateError : public Exception {
 class EStreamError : public Exception {
  public:
   using Exception::Exception;
+};
+
+// The root of the failures of the network, message and HTTP code.
+class ENetException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A failure that the caller normally treats as an ordinary end, not as an error to show.
+class ESilentException : public ENetException {
+ public:
+  using ENetException::ENetException;
+};
+
+// The peer closed the connection, or a line source has no more lines: what was asked for
+// will never arrive.
+class EConnClosedGracefully : public ESilentException {
+ public:
+  explicit EConnClosedGracefully(std::string message = "Connection Closed Gracefully.")
+      : ESilentException(std::move(message)) {}
 };
 
 }  // namespace qp

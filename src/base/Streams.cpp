@@ -86,16 +86,25 @@ void TMemoryStream::Clear() {
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : FFileName(fileName) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case TFileMode::fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case TFileMode::fmOpenRead: flags |= O_RDONLY; break;
-    case TFileMode::fmOpenWrite: flags |= O_WRONLY; break;
-    case TFileMode::fmOpenReadWrite: flags |= O_RDWR; break;
+    case TFileMode::fmCreate:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+    case TFileMode::fmOpenRead:
+      flags |= O_RDONLY;
+      break;
+    case TFileMode::fmOpenWrite:
+      flags |= O_WRONLY;
+      break;
+    case TFileMode::fmOpenReadWrite:
+      flags |= O_RDWR;
+      break;
   }
   FHandle = ::open(fileName.c_str(), flags, 0644);
   if (FHandle < 0) {
     const std::string reason = std::strerror(errno);
     if (mode == TFileMode::fmCreate)
-      throw EFCreateError(Format("Cannot create file \"%s\". %s", fileName.c_str(), reason.c_str()));
+      throw EFCreateError(
+          Format("Cannot create file \"%s\". %s", fileName.c_str(), reason.c_str()));
     throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), reason.c_str()));
   }
 }
@@ -107,8 +116,8 @@ TFileStream::~TFileStream() {
 int64_t TFileStream::Read(void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
-    const ssize_t n = ::read(FHandle, static_cast<char*>(buffer) + done,
-                             static_cast<std::size_t>(count - done));
+    const ssize_t n =
+        ::read(FHandle, static_cast<char*>(buffer) + done, static_cast<std::size_t>(count - done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += n;

@@ -34,6 +34,9 @@ bool TryStrToInt64(std::string_view s, int64_t& value);
 int StrToIntDef(std::string_view s, int fallback);
 std::string IntToStr(int64_t value);
 
+// The value of a hexadecimal digit of either case, -1 for any other byte.
+int HexDigitValue(char c);
+
 // Replaces every occurrence of from (non-empty) by to.
 std::string StringReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 

@@ -4,7 +4,7 @@
 
 #include "base/SysUtils.h"
 
-namespace qp {
+namespace qp::cli {
 
 namespace {
 
@@ -117,4 +117,4 @@ TJsonObject& TJsonObject::Raw(std::string_view name, std::string_view value) {
   return *this;
 }
 
-}  // namespace qp
+}  // namespace qp::cli

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace qp {
+namespace qp::cli {
 
 // The text as a JSON string literal. Valid UTF-8 passes through; any other text is taken as
 // 8-bit Latin-1, so every byte still reaches the reader as the character it stands for.
@@ -28,4 +28,4 @@ class TJsonObject {
   std::string FBody;
 };
 
-}  // namespace qp
+}  // namespace qp::cli

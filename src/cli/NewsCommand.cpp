@@ -7,19 +7,19 @@
 #include "base/SysUtils.h"
 #include "cli/Json.h"
 #include "message/AttachmentName.h"
-#include "message/IdMessage.h"
-#include "message/IdMessageParts.h"
-#include "nntp/client/IdNNTP.h"
+#include "message/Message.h"
+#include "message/MessageParts.h"
+#include "nntp/NNTP.h"
 
-namespace qp {
+namespace qp::cli {
 
-namespace {
-
-const char* const kUsage =
+const char* const NewsUsage =
     "usage: quillpost-cli news [--user U --password P] HOST[:PORT] groups\n"
     "       quillpost-cli news [--user U --password P] HOST[:PORT] overview GROUP\n"
     "       quillpost-cli news [--user U --password P] HOST[:PORT] article GROUP NUMBER "
     "[--save DIR]\n";
+
+namespace {
 
 class EUsage : public Exception {
  public:
@@ -93,13 +93,13 @@ std::string JsonLines(const TStringList& lines) {
   return r + "]";
 }
 
-void PrintGroups(TIdNNTP& news, std::ostream& out) {
+void PrintGroups(nntp::TNNTP& news, std::ostream& out) {
   TStringList lines;
   news.ListGroups(lines);
   for (const std::string& line : lines) {
     std::string name, status;
     uint32_t high = 0, low = 0;
-    TIdNNTP::ParseGroupLine(line, name, high, low, status);
+    nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
     out << TJsonObject()
                .Str("name", name)
                .Num("high", high)
@@ -110,7 +110,7 @@ void PrintGroups(TIdNNTP& news, std::ostream& out) {
   }
 }
 
-void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
+void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& out) {
   news.SelectGroup(group);
   // Each line is parsed and written as it arrives, into one output buffer flushed in large
   // pieces: a group may hold millions of articles.
@@ -120,8 +120,8 @@ void PrintOverview(TIdNNTP& news, const std::string& group, std::ostream& out) {
   TDateTime date = 0;
   news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()),
                      [&](std::string& line) {
-                       TIdNNTP::ParseOverviewLine(line, number, subject, from, date, messageId,
-                                                  references, bytes, lineCount, rest);
+                       nntp::TNNTP::ParseOverviewLine(line, number, subject, from, date, messageId,
+                                                      references, bytes, lineCount, rest);
                        buffer += "{\"number\":";
                        buffer += std::to_string(number);
                        buffer += ",\"subject\":";
@@ -152,15 +152,15 @@ int64_t FileSize(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
-void SaveAttachments(const TIdMessage& message, std::string dir) {
+void SaveAttachments(const message::TMessage& message, std::string dir) {
   struct stat st {};
   if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
     throw Exception("--save: '" + dir + "' is not an existing folder");
   if (dir.back() != '/') dir += '/';
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
-    const auto* a = dynamic_cast<const TIdAttachment*>(&message.MessageParts[i]);
+    const auto* a = dynamic_cast<const message::TAttachment*>(&message.MessageParts[i]);
     if (a == nullptr) continue;
-    std::string leaf = AttachmentLeafName(a->FileName);
+    std::string leaf = message::AttachmentLeafName(a->FileName);
     if (leaf.empty()) leaf = Format("attachment-%d", i + 1);
     // SaveToFile never overwrites and raises a bare "Error saving attachment."; say which.
     try {
@@ -171,19 +171,19 @@ void SaveAttachments(const TIdMessage& message, std::string dir) {
   }
 }
 
-void PrintArticle(TIdNNTP& news, const Options& o, std::ostream& out) {
+void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
   news.SelectGroup(o.group);
-  TIdMessage message;
+  message::TMessage message;
   if (!news.RetrieveArticle(o.number, "", message))
     throw Exception(
         Format("article %u is not on the server: %s", o.number, news.ReplyText().c_str()));
   std::string parts = "[";
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
     if (i > 0) parts += ",";
-    const TIdMessagePart& part = message.MessageParts[i];
-    if (const auto* text = dynamic_cast<const TIdText*>(&part)) {
+    const message::TMessagePart& part = message.MessageParts[i];
+    if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
       parts += TJsonObject().Str("type", "text").Raw("lines", JsonLines(text->Lines)).Text();
-    } else if (const auto* a = dynamic_cast<const TIdAttachment*>(&part)) {
+    } else if (const auto* a = dynamic_cast<const message::TAttachment*>(&part)) {
       parts += TJsonObject()
                    .Str("type", "attachment")
                    .Str("file_name", a->FileName)
@@ -210,10 +210,10 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
   try {
     o = ParseArguments(args);
   } catch (const EUsage& e) {
-    err << "quillpost-cli: " << e.Message() << '\n' << kUsage;
+    err << "quillpost-cli: " << e.Message() << '\n' << NewsUsage;
     return 2;
   }
-  TIdNNTP news;
+  nntp::TNNTP news;
   try {
     news.Host = o.host;
     news.Port = o.port;
@@ -243,4 +243,4 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
   return 0;
 }
 
-}  // namespace qp
+}  // namespace qp::cli

@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
-namespace qp {
+namespace qp::cli {
+
+// The usage lines of the command, as printed for bad usage.
+extern const char* const NewsUsage;
 
 // Runs the command with its arguments (those after "news"); writes results to out and
 // failures to err. Returns the process exit code: 0 on success, 1 on a failure, 2 on bad usage.
 int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-}  // namespace qp
+}  // namespace qp::cli

@@ -1,6 +1,6 @@
 #include "dialogs/Sites.h"
 
-namespace qp {
+namespace qp::dialogs {
 
 TdlgSites::TdlgSites() {
   tblSites.DatabaseName = "News";
@@ -9,4 +9,4 @@ TdlgSites::TdlgSites() {
   tblServers.TableName = "Servers.DAT";
 }
 
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -3,7 +3,7 @@
 
 #include "store/Table.h"
 
-namespace qp {
+namespace qp::dialogs {
 
 // Edits the rows of Sites and Servers. Created once by the start routine, which opens both
 // tables after connecting News, and lives for the whole run; main thread only.
@@ -11,8 +11,8 @@ class TdlgSites {
  public:
   TdlgSites();
 
-  TTable tblSites;    // "Sites.DAT" through News
-  TTable tblServers;  // "Servers.DAT" through News
+  store::TTable tblSites;    // "Sites.DAT" through News
+  store::TTable tblServers;  // "Servers.DAT" through News
 };
 
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -5,11 +5,13 @@
 #include "store/Query.h"
 #include "store/SqlDialect.h"
 
-namespace qp {
+namespace qp::dialogs {
 
 TdlgSubs::TdlgSubs(ISubsView& view)
-    : lvGroups(view.lvGroups()), lvSubs(view.lvSubs()), FView(view),
-      FQuery(std::make_unique<TQuery>()) {}
+    : lvGroups(view.lvGroups()),
+      lvSubs(view.lvSubs()),
+      FView(view),
+      FQuery(std::make_unique<store::TQuery>()) {}
 
 TdlgSubs::~TdlgSubs() = default;
 
@@ -20,12 +22,12 @@ void TdlgSubs::Execute(const std::string& statement) {
 }
 
 void TdlgSubs::btnAddClick() {
-  IListItem* selected = lvGroups.Selected();
+  ui::IListItem* selected = lvGroups.Selected();
   if (selected == nullptr) return;
   const std::string group = selected->Caption();
   Execute("INSERT INTO Subscriptions (Server,Group) VALUES (" + std::to_string(ServerID) + "," +
-          QuotedStr(group) + ");");
-  IListItem& row = lvSubs.Add();
+          store::QuotedStr(group) + ");");
+  ui::IListItem& row = lvSubs.Add();
   row.SetCaption(group);
   for (const std::string& sub : selected->SubItems()) row.AddSubItem(sub);
 }
@@ -35,9 +37,9 @@ void TdlgSubs::btnDelClick() {
   for (int i = lvSubs.Count() - 1; i >= 0; --i) {
     if (!lvSubs.Item(i).Selected()) continue;
     Execute("DELETE FROM Subscriptions WHERE Server=" + std::to_string(ServerID) +
-            " AND Group=" + QuotedStr(lvSubs.Item(i).Caption()) + ";");
+            " AND Group=" + store::QuotedStr(lvSubs.Item(i).Caption()) + ";");
     lvSubs.Delete(i);
   }
 }
 
-}  // namespace qp
+}  // namespace qp::dialogs

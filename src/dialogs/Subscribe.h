@@ -8,22 +8,24 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/WindowSystem.h"
+#include "ui/WindowSystem.h"
 
-namespace qp {
-
+namespace qp::store {
 class TQuery;
+}
+
+namespace qp::dialogs {
 
 // The controls of the dialog's form as the logic sees them.
 class ISubsView {
  public:
   virtual ~ISubsView() = default;
-  virtual IListView& lvGroups() = 0;  // all groups: caption = name, sub-item = count or "None"
-  virtual IListView& lvSubs() = 0;    // subscribed groups; several rows may be selected
-  virtual int ShowModal() = 0;        // 1 = OK, 2 = Cancel
+  virtual ui::IListView& lvGroups() = 0;  // all groups: caption = name, sub-item = count or "None"
+  virtual ui::IListView& lvSubs() = 0;    // subscribed groups; several rows may be selected
+  virtual int ShowModal() = 0;            // 1 = OK, 2 = Cancel
 };
 
-class TdlgSubs : public IForm {
+class TdlgSubs : public ui::IForm {
  public:
   // Creates the statement query on the News database (FormCreate).
   explicit TdlgSubs(ISubsView& view);
@@ -33,8 +35,8 @@ class TdlgSubs : public IForm {
 
   // The Servers.ID whose subscriptions are edited.
   int32_t ServerID = 0;
-  IListView& lvGroups;
-  IListView& lvSubs;
+  ui::IListView& lvGroups;
+  ui::IListView& lvSubs;
 
   int ShowModal() override { return FView.ShowModal(); }
 
@@ -48,7 +50,7 @@ class TdlgSubs : public IForm {
   void Execute(const std::string& statement);
 
   ISubsView& FView;
-  std::unique_ptr<TQuery> FQuery;
+  std::unique_ptr<store::TQuery> FQuery;
 };
 
-}  // namespace qp
+}  // namespace qp::dialogs

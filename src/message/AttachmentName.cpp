@@ -1,6 +1,6 @@
 #include "message/AttachmentName.h"
 
-namespace qp {
+namespace qp::message {
 
 std::string AttachmentLeafName(const std::string& fileName) {
   const std::size_t slash = fileName.find_last_of("/\\");
@@ -9,4 +9,4 @@ std::string AttachmentLeafName(const std::string& fileName) {
   return leaf;
 }
 
-}  // namespace qp
+}  // namespace qp::message

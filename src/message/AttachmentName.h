@@ -5,10 +5,10 @@
 
 #include <string>
 
-namespace qp {
+namespace qp::message {
 
 // The last component of fileName after any "/" or "\"; "" when that component is empty,
 // "." or "..", so joining the result to a folder never leaves the folder.
 std::string AttachmentLeafName(const std::string& fileName);
 
-}  // namespace qp
+}  // namespace qp::message

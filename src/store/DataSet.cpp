@@ -5,7 +5,7 @@
 
 #include "base/SysUtils.h"
 
-namespace qp {
+namespace qp::store {
 
 namespace {
 
@@ -463,4 +463,4 @@ void TDataSet::Refresh() {
   DataChanged();
 }
 
-}  // namespace qp
+}  // namespace qp::store

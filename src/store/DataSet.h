@@ -10,7 +10,7 @@
 
 #include "store/Sqlite.h"
 
-namespace qp {
+namespace qp::store {
 
 class TDataSet;
 
@@ -169,4 +169,4 @@ class TDataSet {
   bool FModified = false;
 };
 
-}  // namespace qp
+}  // namespace qp::store

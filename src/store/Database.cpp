@@ -7,7 +7,7 @@
 #include "store/DataSet.h"
 #include "store/SqlDialect.h"
 
-namespace qp {
+namespace qp::store {
 
 namespace {
 
@@ -134,4 +134,4 @@ TDatabase& News() {
   return news;
 }
 
-}  // namespace qp
+}  // namespace qp::store

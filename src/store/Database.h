@@ -8,7 +8,7 @@
 
 #include "store/Sqlite.h"
 
-namespace qp {
+namespace qp::store {
 
 class TDataSet;
 
@@ -67,4 +67,4 @@ std::string TableNameOfFile(const std::string& fileName);
 // folder with a trailing "/" added when it has no trailing separator; empty stays empty.
 std::string IncludeTrailingSeparator(const std::string& folder);
 
-}  // namespace qp
+}  // namespace qp::store

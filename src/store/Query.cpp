@@ -4,7 +4,7 @@
 #include "store/Database.h"
 #include "store/SqlDialect.h"
 
-namespace qp {
+namespace qp::store {
 
 TQuery::TQuery(TDatabase& database) : FDatabase(database) {}
 
@@ -63,4 +63,4 @@ void TQuery::ExecSQL() {
   FDatabase.Connection().Execute(text);
 }
 
-}  // namespace qp
+}  // namespace qp::store

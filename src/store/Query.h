@@ -6,7 +6,7 @@
 #include "base/StringList.h"
 #include "store/DataSet.h"
 
-namespace qp {
+namespace qp::store {
 
 class TDatabase;
 
@@ -44,4 +44,4 @@ class TQuery : public TDataSet {
   bool FRegistered = false;
 };
 
-}  // namespace qp
+}  // namespace qp::store

@@ -2,7 +2,7 @@
 
 #include "base/SysUtils.h"
 
-namespace qp {
+namespace qp::store {
 
 namespace {
 
@@ -84,4 +84,4 @@ std::string SqliteDialect(std::string_view sql) {
   return out;
 }
 
-}  // namespace qp
+}  // namespace qp::store

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace qp {
+namespace qp::store {
 
 // value in single quotes with every single quote inside it doubled: O'Neil -> 'O''Neil'.
 // Nothing else is escaped; this is how the program writes string values into statements.
@@ -21,4 +21,4 @@ std::string QuotedIdentifier(std::string_view name);
 // `...` identifiers and comments is copied unchanged, and nothing else is rewritten.
 std::string SqliteDialect(std::string_view sql);
 
-}  // namespace qp
+}  // namespace qp::store

@@ -1,6 +1,6 @@
 #include "store/Sqlite.h"
 
-namespace qp {
+namespace qp::store {
 
 namespace {
 
@@ -107,4 +107,4 @@ void TSqliteConnection::Execute(const std::string& sql) {
   }
 }
 
-}  // namespace qp
+}  // namespace qp::store

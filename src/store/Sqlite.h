@@ -11,7 +11,7 @@
 
 #include "base/Exception.h"
 
-namespace qp {
+namespace qp::store {
 
 // A failure of the table engine. The message is the engine's own text (sqlite3_errmsg)
 // or, for a misuse of a dataset, a short English description.
@@ -78,4 +78,4 @@ class TSqliteConnection {
 // Throws EDatabaseError with the engine's message of db unless rc is one of the success codes.
 void CheckSqlite(sqlite3* db, int rc);
 
-}  // namespace qp
+}  // namespace qp::store

@@ -6,7 +6,7 @@
 #include "store/Database.h"
 #include "store/SqlDialect.h"
 
-namespace qp {
+namespace qp::store {
 
 TTable::~TTable() {
   OnDataChange = nullptr;
@@ -116,4 +116,4 @@ void TTable::InternalDelete(const TRow& row) {
   statement.Step();
 }
 
-}  // namespace qp
+}  // namespace qp::store

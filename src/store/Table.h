@@ -6,7 +6,7 @@
 
 #include "store/DataSet.h"
 
-namespace qp {
+namespace qp::store {
 
 class TDatabase;
 
@@ -43,4 +43,4 @@ class TTable : public TDataSet {
   std::string FSqlName;  // the table's name in SQL, fixed at Open
 };
 
-}  // namespace qp
+}  // namespace qp::store

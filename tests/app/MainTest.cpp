@@ -4,16 +4,16 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "app/ErrorReport.h"
 #include "app/Main.h"
 #include "app/Start.h"
-#include "message/IdMessageParts.h"
-#include "nntp/IdException.h"
+#include "message/MessageParts.h"
+#include "net/NetExceptions.h"
 #include "store/Table.h"
 #include "support/FakeWindowSystem.h"
 #include "support/TempDir.h"
+#include "ui/ErrorReport.h"
 
-namespace qp {
+namespace qp::app {
 namespace {
 
 namespace fs = std::filesystem;
@@ -44,7 +44,7 @@ struct MainFixture {
   std::vector<std::string> LogLines() const { return View.Log.Lines().Lines(); }
 
   void AddServers(const std::vector<std::string>& names) {
-    TTable servers;
+    store::TTable servers;
     servers.DatabaseName = Data();
     servers.TableName = "Servers.DAT";
     servers.Open();
@@ -70,16 +70,18 @@ TEST(ReportError, WritesOneEntryPerFailure) {
     std::vector<std::string> log;
   };
   const Row rows[] = {
-      {"connection refused", SocketErrorText(10061), {"Error in FTP process - Connection refused"}},
-      {"timed out", SocketErrorText(10060), {"Error in FTP process - Timed out"}},
+      {"connection refused",
+       net::SocketErrorText(10061),
+       {"Error in FTP process - Connection refused"}},
+      {"timed out", net::SocketErrorText(10060), {"Error in FTP process - Timed out"}},
       {"no route: whole message over two lines",
-       SocketErrorText(10065),
+       net::SocketErrorText(10065),
        {"Error in FTP process - Socket Error # 10065", "No route to host."}},
       {"host not found, text empty",
-       SocketErrorText(11001),
+       net::SocketErrorText(11001),
        {"Error in FTP process - Host not found"}},
       {"no data record",
-       SocketErrorText(11004),
+       net::SocketErrorText(11004),
        {"Error in FTP process - Valid name, no data record of requested type"}},
       {"no socket error",
        "Connection Closed Gracefully.",
@@ -107,7 +109,7 @@ TEST(ReportError, WritesOneEntryPerFailure) {
 
 TEST(ReportError, HostNotFoundMessageEndsWithLineBreak) {
   // The socket layer leaves the text of 11001 empty, so its message ends in CR LF.
-  ASSERT_EQ(SocketErrorText(11001), "Socket Error # 11001\r\n");
+  ASSERT_EQ(net::SocketErrorText(11001), "Socket Error # 11001\r\n");
 }
 
 TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterDot) {
@@ -133,21 +135,21 @@ TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterDot) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(ErrorReportText(r.message), r.shown);
+    EXPECT_EQ(ui::ErrorReportText(r.message), r.shown);
   }
 }
 
 TEST(ErrorReport, GuardedShowsFailuresInAnErrorBoxCaptionedWithTheTitle) {
   FakeWindowSystem windowSystem;
   windowSystem.App.SetTitle("Quillpost");
-  Guarded(windowSystem, [] { throw Exception("Connection refused"); });
-  Guarded(windowSystem, [] { throw std::runtime_error("bad thing"); });
-  Guarded(windowSystem, [] {});
+  ui::Guarded(windowSystem, [] { throw Exception("Connection refused"); });
+  ui::Guarded(windowSystem, [] { throw std::runtime_error("bad thing"); });
+  ui::Guarded(windowSystem, [] {});
   ASSERT_EQ(windowSystem.MessageBoxes.size(), 2u);
   EXPECT_EQ(windowSystem.MessageBoxes[0].Text, "Connection refused.");
   EXPECT_EQ(windowSystem.MessageBoxes[0].Caption, "Quillpost");
-  EXPECT_EQ(windowSystem.MessageBoxes[0].Icon, TMsgIcon::miError);
-  EXPECT_EQ(windowSystem.MessageBoxes[0].Buttons, TMsgButtons::mbOK);
+  EXPECT_EQ(windowSystem.MessageBoxes[0].Icon, ui::TMsgIcon::miError);
+  EXPECT_EQ(windowSystem.MessageBoxes[0].Buttons, ui::TMsgButtons::mbOK);
   EXPECT_EQ(windowSystem.MessageBoxes[1].Text, "bad thing.");
 }
 
@@ -237,7 +239,7 @@ TEST(FormCreate, AFailureIsShownOnceAndSkipsTheRemainingSteps) {
   f.Form.Create();
   ASSERT_EQ(f.WindowSystem.MessageBoxes.size(), 1u);
   EXPECT_EQ(f.WindowSystem.MessageBoxes[0].Caption, "Quillpost");
-  EXPECT_EQ(f.WindowSystem.MessageBoxes[0].Icon, TMsgIcon::miError);
+  EXPECT_EQ(f.WindowSystem.MessageBoxes[0].Icon, ui::TMsgIcon::miError);
   EXPECT_EQ(f.View.Servers.Captions(), kFixedServerCaptions);
   EXPECT_EQ(f.View.Tree.Count(), 1);
   EXPECT_TRUE(f.Form.ActiveSitesOpen());
@@ -256,10 +258,10 @@ TEST(FormCreate, OpenWithoutAScratchFolderWritesNowhere) {
   f.Form.Create();
   ASSERT_TRUE(f.Form.GetScratchFolder().empty());
   WriteFile(f.Dir.File("stored.bin"), "attachment");
-  auto attachment = std::make_unique<TIdAttachment>();
+  auto attachment = std::make_unique<message::TAttachment>();
   attachment->FileName = "victim.txt";
   attachment->StoredPath = f.Dir.File("stored.bin");
-  f.Form.idMsg->MessageParts.Add(std::move(attachment));
+  f.Form.netMsg->MessageParts.Add(std::move(attachment));
   f.View.Att.Add().SetCaption("victim.txt");
   f.View.Att.Select(0);
 
@@ -294,16 +296,16 @@ TEST(Commands, ExitClosesTheMainWindowAndAboutShowsTheBox) {
 
 TEST(NewsEvents, StatusAndWorkReachTheStatusBar) {
   MainFixture f;
-  TIdComponent sender;
-  f.Form.idNewsStatus(sender, StatusConnecting, "Connecting to 127.0.0.1.");
+  TComponent sender;
+  f.Form.netNewsStatus(sender, StatusConnecting, "Connecting to 127.0.0.1.");
   EXPECT_EQ(f.View.Status.SimpleText(), "Connecting to 127.0.0.1.");
-  f.Form.idNewsWorkBegin(sender, WorkRead, 0);
+  f.Form.netNewsWorkBegin(sender, WorkRead, 0);
   EXPECT_EQ(f.WindowSystem.App.ProcessMessagesCount, 1);
-  f.Form.idNewsWork(sender, WorkWrite, 12);
+  f.Form.netNewsWork(sender, WorkWrite, 12);
   EXPECT_EQ(f.View.Status.SimpleText().rfind("Sent 12 to ", 0), 0u);
-  f.Form.idNewsWork(sender, WorkRead, 3400);
+  f.Form.netNewsWork(sender, WorkRead, 3400);
   EXPECT_EQ(f.View.Status.SimpleText().rfind("Received 3400 from ", 0), 0u);
-  f.Form.idNewsWorkEnd(sender, WorkRead);
+  f.Form.netNewsWorkEnd(sender, WorkRead);
   EXPECT_EQ(f.View.Status.SimpleText(), "Ready");
 }
 
@@ -313,4 +315,4 @@ TEST(GetTempFolder, EndsWithSeparator) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::app

@@ -7,7 +7,7 @@
 #include "support/FakeWindowSystem.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::app {
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,16 +36,16 @@ class FakeFormFactory : public IFormFactory {
     Calls.push_back("BindMainWindow");
     Form = &form;
   }
-  std::unique_ptr<IForm> CreateAboutBox() override {
+  std::unique_ptr<ui::IForm> CreateAboutBox() override {
     // The main window's creation steps have run by now.
     Calls.push_back(View->Tree.Count() == 1 ? "CreateAboutBox after FormCreate" : "CreateAboutBox");
     return std::make_unique<test::FakeForm>();
   }
-  std::unique_ptr<ISubsView> CreateSubscriptionForm() override {
+  std::unique_ptr<dialogs::ISubsView> CreateSubscriptionForm() override {
     Calls.push_back("CreateSubscriptionForm");
     return std::make_unique<test::FakeSubsView>();
   }
-  void BindSubscriptionDialog(ISubsView& form, TdlgSubs& dialog) override {
+  void BindSubscriptionDialog(dialogs::ISubsView& form, dialogs::TdlgSubs& dialog) override {
     (void)form;
     Calls.push_back("BindSubscriptionDialog");
     Subs = &dialog;
@@ -54,7 +54,7 @@ class FakeFormFactory : public IFormFactory {
   std::vector<std::string> Calls;
   test::FakeMainView* View = nullptr;  // valid while RunProgram runs
   TfrmMain* Form = nullptr;
-  TdlgSubs* Subs = nullptr;  // valid while RunProgram runs
+  dialogs::TdlgSubs* Subs = nullptr;  // valid while RunProgram runs
   int Shows = 0;
 };
 
@@ -78,10 +78,10 @@ TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
   };
   EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
   EXPECT_EQ(f.windowSystem.App.Title(), "Quillpost");
-  EXPECT_EQ(f.forms.Calls, (std::vector<std::string>{"CreateMainView", "BindMainWindow",
-                                                     "CreateAboutBox after FormCreate",
-                                                     "CreateSubscriptionForm",
-                                                     "BindSubscriptionDialog"}));
+  EXPECT_EQ(f.forms.Calls,
+            (std::vector<std::string>{"CreateMainView", "BindMainWindow",
+                                      "CreateAboutBox after FormCreate", "CreateSubscriptionForm",
+                                      "BindSubscriptionDialog"}));
   EXPECT_EQ(f.windowSystem.App.RunCount, 1);
   EXPECT_EQ(f.forms.Shows, 1);
   EXPECT_TRUE(f.windowSystem.MessageBoxes.empty());
@@ -102,4 +102,4 @@ TEST(RunProgram, DatabaseFailureIsShownAndEndsTheProgram) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::app

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +10,7 @@
 
 #include "app/Main.h"
 #include "dialogs/Subscribe.h"
-#include "nntp/client/IdNNTP.h"
+#include "nntp/NNTP.h"
 #include "store/Database.h"
 #include "store/Table.h"
 #include "support/Encoders.h"
@@ -19,20 +19,17 @@
 #include "support/NewsServer.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::app {
 namespace {
 
 namespace fs = std::filesystem;
 using test::FakeListView;
-using test::FakeSubsView;
 using test::FakeMainView;
+using test::FakeSubsView;
 using test::FakeWindowSystem;
 using test::LoopbackServer;
 using test::NewsServer;
 using test::PeerSession;
-
-
-
 
 // The main window over fakes with the News database in a temporary folder and the
 // scratch folder beside it.
@@ -43,10 +40,10 @@ class UsenetTest : public ::testing::Test {
     tzset();
     fs::create_directories(Dir.File("data"));
     fs::create_directories(Dir.File("temp"));
-    News().Disconnect();
-    News().SetDirectory(Dir.File("data/"));
-    News().Connect();
-    Subs = std::make_unique<TdlgSubs>(SubsView);
+    store::News().Disconnect();
+    store::News().SetDirectory(Dir.File("data/"));
+    store::News().Connect();
+    Subs = std::make_unique<dialogs::TdlgSubs>(SubsView);
     Form.DataFolder = Dir.File("data/");
     Form.TempFolder = Dir.File("temp/");
     Form.dlgSubs = Subs.get();
@@ -56,13 +53,13 @@ class UsenetTest : public ::testing::Test {
     Form.FormClose();
     Form.FormDestroy();
     Subs.reset();
-    News().Disconnect();
+    store::News().Disconnect();
   }
 
   // Adds a server row; returns its ID.
   int AddServer(const std::string& name, int port, bool authenticate = false,
                 const std::string& login = "", const std::string& password = "") {
-    TTable servers;
+    store::TTable servers;
     servers.DatabaseName = "News";
     servers.TableName = "Servers.DAT";
     servers.Open();
@@ -78,9 +75,9 @@ class UsenetTest : public ::testing::Test {
   }
 
   void Subscribe(int server, const std::string& group) {
-    TdlgSubs dialog(SubsView);
+    dialogs::TdlgSubs dialog(SubsView);
     dialog.ServerID = server;
-    IListItem& row = SubsView.Groups.Add();
+    ui::IListItem& row = SubsView.Groups.Add();
     row.SetCaption(group);
     SubsView.Groups.Select(SubsView.Groups.Count() - 1);
     dialog.btnAddClick();
@@ -89,7 +86,7 @@ class UsenetTest : public ::testing::Test {
   }
 
   // Rebuilds the server menu from the table and clicks the item with the caption.
-  IMenuItem& ClickServer(const std::string& caption) {
+  ui::IMenuItem& ClickServer(const std::string& caption) {
     Form.BuildServerMenu();
     for (int i = 0; i < View.Servers.Count(); ++i) {
       if (View.Servers.Items(i).Caption() == caption && i >= 4) {
@@ -109,17 +106,17 @@ class UsenetTest : public ::testing::Test {
   FakeWindowSystem WindowSystem;
   FakeMainView View;
   FakeSubsView SubsView;
-  std::unique_ptr<TdlgSubs> Subs;
+  std::unique_ptr<dialogs::TdlgSubs> Subs;
   TfrmMain Form;
 };
 
 TEST_F(UsenetTest, ServerClickListsTheSubscribedGroupsAndChecksTheItem) {
-  LoopbackServer server(NewsServer({{"Group alt.a", "211 3 100 102 alt.a\r\n"},
-                                    {"Group alt.b", "211 0 0 0 alt.b\r\n"}}));
+  LoopbackServer server(NewsServer(
+      {{"Group alt.a", "211 3 100 102 alt.a\r\n"}, {"Group alt.b", "211 0 0 0 alt.b\r\n"}}));
   const int id = AddServer("Local", server.Port());
   Subscribe(id, "alt.a");
   Subscribe(id, "alt.b");
-  IMenuItem& item = ClickServer("Local");
+  ui::IMenuItem& item = ClickServer("Local");
   EXPECT_TRUE(item.Checked());
   EXPECT_EQ(View.Groups.Captions(), (std::vector<std::string>{"alt.a", "alt.b"}));
   EXPECT_EQ(View.Groups.Item(0).SubItems(), (std::vector<std::string>{"3"}));
@@ -134,8 +131,9 @@ TEST_F(UsenetTest, ServerClickListsTheSubscribedGroupsAndChecksTheItem) {
 TEST_F(UsenetTest, UnknownServerCaptionIsLogged) {
   AddServer("Known", 1);
   Form.BuildServerMenu();
-  auto item = View.Servers.CreateItem("Gone", [this](IMenuItem& sender) { Form.ServerMenuClick(sender); });
-  IMenuItem& added = View.Servers.Append(std::move(item));
+  auto item = View.Servers.CreateItem(
+      "Gone", [this](ui::IMenuItem& sender) { Form.ServerMenuClick(sender); });
+  ui::IMenuItem& added = View.Servers.Append(std::move(item));
   added.Click();
   EXPECT_EQ(Log(), (std::vector<std::string>{"Invalid Server - Gone"}));
   EXPECT_FALSE(added.Checked());
@@ -144,7 +142,7 @@ TEST_F(UsenetTest, UnknownServerCaptionIsLogged) {
 TEST_F(UsenetTest, FailedConnectIsLoggedAndStops) {
   const int id = AddServer("Refusing", test::UnusedLoopbackPort());
   Subscribe(id, "alt.a");
-  IMenuItem& item = ClickServer("Refusing");
+  ui::IMenuItem& item = ClickServer("Refusing");
   EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - Connection refused"}));
   EXPECT_FALSE(item.Checked());
   EXPECT_EQ(SubsView.ShowCount, 0);
@@ -160,7 +158,8 @@ TEST_F(UsenetTest, GreetingsThatGiveTheServerUp) {
   const Row rows[] = {
       {"service not available", "400 busy\r\n", {}},
       {"unknown greeting treated like 400", "299 odd\r\n", {}},
-      {"refused", "502 go away\r\n",
+      {"refused",
+       "502 go away\r\n",
        {"Error in FTP process - Connection explicitly refused by NNTP server."}},
   };
   int n = 0;
@@ -170,7 +169,7 @@ TEST_F(UsenetTest, GreetingsThatGiveTheServerUp) {
     LoopbackServer server(NewsServer({}, r.greeting));
     const std::string name = "S" + std::to_string(++n);
     Subscribe(AddServer(name, server.Port()), "alt.a");
-    IMenuItem& item = ClickServer(name);
+    ui::IMenuItem& item = ClickServer(name);
     EXPECT_FALSE(item.Checked());
     EXPECT_EQ(Log(), r.log);
     EXPECT_EQ(View.Groups.Count(), 0);
@@ -182,15 +181,16 @@ TEST_F(UsenetTest, GreetingsThatGiveTheServerUp) {
 
 TEST_F(UsenetTest, ServerWithoutSubscriptionsOpensTheDialog) {
   LoopbackServer server(
-      NewsServer({{"List", "215 list\r\nalt.eq 5 5 y\r\nalt.low 3 7 y\r\nalt.ten 10 1 y\r\n.\r\n"}}), 2);
+      NewsServer(
+          {{"List", "215 list\r\nalt.eq 5 5 y\r\nalt.low 3 7 y\r\nalt.ten 10 1 y\r\n.\r\n"}}),
+      2);
   AddServer("Empty", server.Port());
   // Cancel: lvGroups stays empty while the item is checked.
-  IMenuItem& item = ClickServer("Empty");
+  ui::IMenuItem& item = ClickServer("Empty");
   EXPECT_EQ(SubsView.ShowCount, 1);
   EXPECT_TRUE(item.Checked());
   EXPECT_EQ(View.Groups.Count(), 0);
-  EXPECT_EQ(SubsView.Groups.Captions(),
-            (std::vector<std::string>{"alt.eq", "alt.low", "alt.ten"}));
+  EXPECT_EQ(SubsView.Groups.Captions(), (std::vector<std::string>{"alt.eq", "alt.low", "alt.ten"}));
   std::vector<std::string> counts;
   for (int i = 0; i < SubsView.Groups.Count(); ++i)
     counts.push_back(SubsView.Groups.Item(i).SubItems().at(0));
@@ -201,7 +201,7 @@ TEST_F(UsenetTest, ServerWithoutSubscriptionsOpensTheDialog) {
   SubsView.OnShow = [this] {
     SubsView.Groups.Select(2);
     Subs->btnAddClick();
-    return idOK;
+    return ui::idOK;
   };
   Form.actSubsExecute();
   EXPECT_EQ(View.Groups.Captions(), (std::vector<std::string>{"alt.ten"}));
@@ -221,10 +221,11 @@ TEST_F(UsenetTest, GroupDoubleClickLoadsTheHeaders) {
       "224 overview\r\n"
       "100\tFirst\tjoe@x\tSun, 05 Jan 2003 23:30:00 -0100\t<a@x>\t\t1234\t20\r\n"
       "101\tSecond\tann@y\t\t<b@x>\t<a@x>\t77\t1\r\n.\r\n";
-  LoopbackServer server(NewsServer({{"Group alt.a", "211 2 100 101 alt.a\r\n"},
-                                    {"Group alt.b", "211 1 7 7 alt.b\r\n"},
-                                    {"xover 100-101", overview},
-                                    {"xover 7-7", "224 overview\r\n7\tOnly\tme\t\t\t\t1\t1\r\n.\r\n"}}));
+  LoopbackServer server(
+      NewsServer({{"Group alt.a", "211 2 100 101 alt.a\r\n"},
+                  {"Group alt.b", "211 1 7 7 alt.b\r\n"},
+                  {"xover 100-101", overview},
+                  {"xover 7-7", "224 overview\r\n7\tOnly\tme\t\t\t\t1\t1\r\n.\r\n"}}));
   const int id = AddServer("Local", server.Port());
   Subscribe(id, "alt.a");
   Subscribe(id, "alt.b");
@@ -250,7 +251,7 @@ TEST_F(UsenetTest, ChoosingTheConnectedServerAgainReconnects) {
   Subscribe(AddServer("Local", server.Port()), "alt.a");
   ClickServer("Local");
   View.Msg.Add("old article");
-  IMenuItem& again = ClickServer("Local");
+  ui::IMenuItem& again = ClickServer("Local");
   EXPECT_TRUE(again.Checked());
   EXPECT_EQ(View.Groups.Captions(), (std::vector<std::string>{"alt.a"}));
   EXPECT_TRUE(Memo().empty()) << "the disconnect handling emptied the views";
@@ -289,7 +290,7 @@ TEST_F(UsenetTest, CredentialsGoOnlyToServersThatAuthenticate) {
   Subscribe(AddServer("Login", first.Port(), true, "joe", "secret"), "alt.a");
   Subscribe(AddServer("Open", second.Port()), "alt.a");
   EXPECT_TRUE(ClickServer("Login").Checked());
-  EXPECT_THROW(ClickServer("Open"), EIdProtocolReplyError);
+  EXPECT_THROW(ClickServer("Open"), net::EProtocolReplyError);
   Form.FormClose();
   first.Join();
   second.Join();
@@ -303,7 +304,7 @@ TEST_F(UsenetTest, CredentialsGoOnlyToServersThatAuthenticate) {
 TEST_F(UsenetTest, DisconnectEmptiesTheViewsAndClosingSendsQuit) {
   LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}));
   Subscribe(AddServer("Local", server.Port()), "alt.a");
-  IMenuItem& item = ClickServer("Local");
+  ui::IMenuItem& item = ClickServer("Local");
   View.Msgs.Add().SetCaption("x");
   View.Msg.Add("text");
   View.Att.Show();
@@ -321,13 +322,14 @@ TEST_F(UsenetTest, DisconnectEmptiesTheViewsAndClosingSendsQuit) {
 }
 
 TEST_F(UsenetTest, NoSecondCommandWhileOneIsWaiting) {
-  LoopbackServer server(NewsServer({{"Group alt.a", "211 1 5 5 alt.a\r\n"},
-                                    {"xover 5-5", "224 overview\r\n5\tS\tF\t\t\t\t1\t1\r\n.\r\n"}}));
+  LoopbackServer server(
+      NewsServer({{"Group alt.a", "211 1 5 5 alt.a\r\n"},
+                  {"xover 5-5", "224 overview\r\n5\tS\tF\t\t\t\t1\t1\r\n.\r\n"}}));
   Subscribe(AddServer("Local", server.Port()), "alt.a");
   ClickServer("Local");
   // While the overview is read, the window's event pump runs another double-click.
   int nested = 0;
-  Form.idNews->OnWorkBegin = [&](TIdComponent&, TWorkMode, int) {
+  Form.netNews->OnWorkBegin = [&](TComponent&, TWorkMode, int) {
     ++nested;
     View.Groups.Select(0);
     Form.lvGroupsDblClick();
@@ -339,7 +341,8 @@ TEST_F(UsenetTest, NoSecondCommandWhileOneIsWaiting) {
   EXPECT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"S"}));
   Form.FormClose();
   server.Join();
-  EXPECT_EQ(server.Received(), "mode reader\r\nGroup alt.a\r\nGroup alt.a\r\nxover 5-5\r\nQuit\r\n");
+  EXPECT_EQ(server.Received(),
+            "mode reader\r\nGroup alt.a\r\nGroup alt.a\r\nxover 5-5\r\nQuit\r\n");
 }
 
 // Article view: one server with one group whose articles the tests choose.
@@ -367,11 +370,11 @@ TEST_F(ArticleTest, PlainArticleShowsHeadersEmptyLineAndBody) {
   Open({{"Article 1", "220 1 <1@x>\r\n" + kHeader + "\r\nline 1\r\n\r\nline 3\r\n.\r\n"}});
   View.Att.Hide();
   Show(1);
-  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: hi", "From: a@b", "", "line 1", "",
-                                              "line 3"}));
+  EXPECT_EQ(Memo(),
+            (std::vector<std::string>{"Subject: hi", "From: a@b", "", "line 1", "", "line 3"}));
   EXPECT_FALSE(View.Att.Visible());
   EXPECT_EQ(WindowSystem.ScreenDouble.History,
-            (std::vector<TCursor>{TCursor::crHourGlass, TCursor::crDefault}));
+            (std::vector<ui::TCursor>{ui::TCursor::crHourGlass, ui::TCursor::crDefault}));
 }
 
 TEST_F(ArticleTest, MultipartShowsBodyThenTextPartsAndListsAttachmentsOnce) {
@@ -379,14 +382,14 @@ TEST_F(ArticleTest, MultipartShowsBodyThenTextPartsAndListsAttachmentsOnce) {
       "220 2 <2@x>\r\nSubject: parts\r\nContent-Type: multipart/mixed; boundary=B\r\n\r\n"
       "preamble\r\n--B\r\nContent-Type: text/plain\r\n\r\nfirst text\r\n"
       "--B\r\nContent-Type: application/octet-stream; name=\"a.bin\"\r\n"
-      "Content-Transfer-Encoding: base64\r\n\r\n" + test::Base64Lines("abc") +
+      "Content-Transfer-Encoding: base64\r\n\r\n" +
+      test::Base64Lines("abc") +
       "--B\r\nContent-Type: text/plain\r\n\r\nsecond text\r\n--B--\r\nepilogue\r\n.\r\n";
   Open({{"Article 2", article}});
   Show(2);
-  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: parts",
-                                              "Content-Type: multipart/mixed; boundary=B", "",
-                                              "preamble", "epilogue", "first text",
-                                              "second text"}));
+  EXPECT_EQ(Memo(),
+            (std::vector<std::string>{"Subject: parts", "Content-Type: multipart/mixed; boundary=B",
+                                      "", "preamble", "epilogue", "first text", "second text"}));
   EXPECT_EQ(View.Att.Captions(), (std::vector<std::string>{"a.bin"}));
   EXPECT_EQ(View.Att.Item(0).ImageIndex(), 3);
   EXPECT_TRUE(View.Att.Visible());
@@ -397,11 +400,10 @@ TEST_F(ArticleTest, AttachmentsOpenInsideTheScratchFolderOnly) {
   // Blocks of at least 45 bytes: a shorter first line is no known encoding.
   const std::string first(50, '1'), second(50, '2'), up(60, 'u'), abs(70, 'a');
   const std::string article =
-      "220 3 <3@x>\r\n" + kHeader + "\r\n" +
-      "begin 644 same.txt\r\n" + test::UuLines(first) + "`\r\nend\r\n" +
-      "begin 644 same.txt\r\n" + test::UuLines(second) + "`\r\nend\r\n" +
-      "begin 644 ../up.txt\r\n" + test::UuLines(up) + "`\r\nend\r\n" +
-      "begin 644 " + Dir.File("abs.txt") + "\r\n" + test::UuLines(abs) + "`\r\nend\r\n.\r\n";
+      "220 3 <3@x>\r\n" + kHeader + "\r\n" + "begin 644 same.txt\r\n" + test::UuLines(first) +
+      "`\r\nend\r\n" + "begin 644 same.txt\r\n" + test::UuLines(second) + "`\r\nend\r\n" +
+      "begin 644 ../up.txt\r\n" + test::UuLines(up) + "`\r\nend\r\n" + "begin 644 " +
+      Dir.File("abs.txt") + "\r\n" + test::UuLines(abs) + "`\r\nend\r\n.\r\n";
   Open({{"Article 3", article}});
   Show(3);
   ASSERT_EQ(View.Att.Count(), 4);
@@ -453,14 +455,15 @@ TEST_F(ArticleTest, EmptyFileNameCannotOpenButCanBeSaved) {
   }
   View.Save.Choices.push_back(chosen);
   Form.mnuSaveClick();
-  EXPECT_EQ(test::ReadWholeFile(chosen), "zipdata") << "an existing file is replaced after the dialog asked";
+  EXPECT_EQ(test::ReadWholeFile(chosen), "zipdata")
+      << "an existing file is replaced after the dialog asked";
   View.Save.Choices.push_back(std::nullopt);
   Form.mnuSaveClick();  // cancelled: nothing happens
 }
 
 TEST_F(ArticleTest, SaveDialogIsPresetWithTheLastNameComponent) {
-  Open({{"Article 5", "220 5 <5@x>\r\n\r\nbegin 644 /etc/x.bin\r\n" + test::UuLines(std::string(45, 'x')) +
-                          "`\r\nend\r\n.\r\n"}});
+  Open({{"Article 5", "220 5 <5@x>\r\n\r\nbegin 644 /etc/x.bin\r\n" +
+                          test::UuLines(std::string(45, 'x')) + "`\r\nend\r\n.\r\n"}});
   Show(5);
   SelectAttachment(0);
   View.Save.Choices.push_back(std::nullopt);
@@ -475,13 +478,14 @@ TEST_F(ArticleTest, MissingArticleEmptiesTheViewAndFailuresRestoreTheCursor) {
   Show(1);
   Show(2);
   EXPECT_TRUE(Memo().empty());
-  EXPECT_EQ(Log(), (std::vector<std::string>{
-                       "Article 2 is not available on the server - 423 no such article"}));
+  EXPECT_EQ(
+      Log(),
+      (std::vector<std::string>{"Article 2 is not available on the server - 423 no such article"}));
   Show(1);
-  EXPECT_THROW(Show(3), EIdException);
-  EXPECT_EQ(WindowSystem.ScreenDouble.Cursor(), TCursor::crDefault);
+  EXPECT_THROW(Show(3), ENetException);
+  EXPECT_EQ(WindowSystem.ScreenDouble.Cursor(), ui::TCursor::crDefault);
   EXPECT_EQ(Memo().back(), "body") << "a failure leaves the view as it was";
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::app

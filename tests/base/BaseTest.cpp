@@ -2,8 +2,8 @@
 
 #include "base/DateTime.h"
 #include "base/Exception.h"
-#include "base/StringList.h"
 #include "base/Streams.h"
+#include "base/StringList.h"
 #include "base/SysUtils.h"
 
 namespace qp {
@@ -67,8 +67,11 @@ TEST(DateTime, EncodesAndDecodesAroundTheEpoch) {
     double value;
     int weekday;
   };
-  const Row rows[] = {{1899, 12, 30, 0, 7}, {1900, 1, 1, 2, 2}, {2003, 1, 5, 37626, 1},
-                      {2000, 2, 29, 36585, 3}, {1899, 12, 29, -1, 6}};
+  const Row rows[] = {{1899, 12, 30, 0, 7},
+                      {1900, 1, 1, 2, 2},
+                      {2003, 1, 5, 37626, 1},
+                      {2000, 2, 29, 36585, 3},
+                      {1899, 12, 29, -1, 6}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.value);
     EXPECT_EQ(EncodeDate(r.y, r.m, r.d), r.value);

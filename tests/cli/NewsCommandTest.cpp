@@ -13,7 +13,7 @@
 #include "support/NewsServer.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::cli {
 namespace {
 
 using test::LoopbackServer;
@@ -152,4 +152,4 @@ TEST(Json, StringsAreEscapedAndEightBitTextKept) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::cli

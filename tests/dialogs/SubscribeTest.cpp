@@ -6,37 +6,36 @@
 #include "support/FakeWindowSystem.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::dialogs {
 namespace {
 
 using test::FakeListItem;
 using test::FakeListView;
 using test::FakeSubsView;
 
-
 class SubscribeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    News().Disconnect();
-    News().SetDirectory(folder.Path());
-    News().Connect();
+    store::News().Disconnect();
+    store::News().SetDirectory(folder.Path());
+    store::News().Connect();
     dialog = std::make_unique<TdlgSubs>(view);
     dialog->ServerID = 5;
   }
   void TearDown() override {
     dialog.reset();
-    News().Disconnect();
+    store::News().Disconnect();
   }
 
   void AddGroup(const std::string& name, const std::string& count) {
-    IListItem& row = view.Groups.Add();
+    ui::IListItem& row = view.Groups.Add();
     row.SetCaption(name);
     row.AddSubItem(count);
   }
 
   // The groups subscribed for server 5, in table order.
   std::vector<std::string> Stored() {
-    TQuery query;
+    store::TQuery query;
     query.SetSQL("SELECT Group FROM Subscriptions WHERE Server=5");
     query.Open();
     std::vector<std::string> groups;
@@ -106,4 +105,4 @@ TEST_F(SubscribeTest, OnlyTheDialogsServerIsTouched) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -2,15 +2,15 @@
 
 #include <string>
 
+#include "base/Exception.h"
 #include "base/Streams.h"
-#include "message/IdCoderMIME.h"
-#include "nntp/IdException.h"
+#include "message/CoderMIME.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 std::string DecodeLine(const std::string& line) {
-  TIdDecoderMIME decoder;
+  TDecoderMIME decoder;
   TMemoryStream out;
   decoder.DecodeToStream(line, out);
   return out.DataString();
@@ -48,7 +48,7 @@ TEST(CoderBase64, DecodesLines) {
 }
 
 TEST(CoderBase64, UnevenLineFailsAndWritesNothingOfIt) {
-  TIdDecoderMIME decoder;
+  TDecoderMIME decoder;
   TMemoryStream out;
   decoder.DecodeToStream("QUJD", out);
   for (const std::string& line : {std::string(61, 'Q'), std::string("QUJ"), std::string("Q")}) {
@@ -56,7 +56,7 @@ TEST(CoderBase64, UnevenLineFailsAndWritesNothingOfIt) {
     try {
       decoder.DecodeToStream(line, out);
       ADD_FAILURE() << "no exception";
-    } catch (const EIdException& e) {
+    } catch (const ENetException& e) {
       EXPECT_EQ(e.Message(), "Uneven size in DecodeToStream.");
     }
     EXPECT_EQ(out.DataString(), "ABC");
@@ -64,7 +64,7 @@ TEST(CoderBase64, UnevenLineFailsAndWritesNothingOfIt) {
 }
 
 TEST(CoderBase64, LinesAppendAtTheStreamPosition) {
-  TIdDecoderMIME decoder;
+  TDecoderMIME decoder;
   TMemoryStream out;
   for (const char* line : {"SGVs", "bG8s", "IHdv", "cmxk", "IQ=="})
     decoder.DecodeToStream(line, out);
@@ -72,4 +72,4 @@ TEST(CoderBase64, LinesAppendAtTheStreamPosition) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

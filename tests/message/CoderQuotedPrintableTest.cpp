@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "base/Streams.h"
-#include "message/IdCoderQuotedPrintable.h"
+#include "message/CoderQuotedPrintable.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 std::string DecodeLines(const std::vector<std::string>& lines) {
-  TIdDecoderQuotedPrintable decoder;
+  TDecoderQuotedPrintable decoder;
   TMemoryStream out;
   for (const std::string& line : lines) decoder.DecodeToStream(line, out);
   return out.DataString();
@@ -56,4 +56,4 @@ TEST(CoderQuotedPrintable, LongLineCrossesTheLocalBuffer) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

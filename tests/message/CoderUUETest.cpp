@@ -3,10 +3,10 @@
 #include <string>
 
 #include "base/Streams.h"
-#include "message/IdCoderUUE.h"
-#include "message/IdCoderXXE.h"
+#include "message/CoderUUE.h"
+#include "message/CoderXXE.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 template <class Decoder>
@@ -50,7 +50,7 @@ TEST(CoderUUE, DecodesLines) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(DecodeLine<TIdDecoderUUE>(r.line), r.bytes);
+    EXPECT_EQ(DecodeLine<TDecoderUUE>(r.line), r.bytes);
   }
 }
 
@@ -68,16 +68,16 @@ TEST(CoderXXE, DecodesLines) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(DecodeLine<TIdDecoderXXE>(r.line), r.bytes);
+    EXPECT_EQ(DecodeLine<TDecoderXXE>(r.line), r.bytes);
   }
 }
 
 TEST(CoderUUE, BlockDecodesLineByLine) {
-  TIdDecoderUUE decoder;
+  TDecoderUUE decoder;
   TMemoryStream out;
   for (const char* line : {"%2&5L;&\\`", "!+```", "`"}) decoder.DecodeToStream(line, out);
   EXPECT_EQ(out.DataString(), "Hello,");
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

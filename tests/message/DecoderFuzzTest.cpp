@@ -9,15 +9,14 @@
 
 #include "base/Exception.h"
 #include "base/Streams.h"
-#include "message/IdCoderHeader.h"
-#include "message/IdCoderMIME.h"
-#include "message/IdCoderQuotedPrintable.h"
-#include "message/IdCoderUUE.h"
-#include "message/IdCoderXXE.h"
-#include "message/IdEMailAddress.h"
-#include "nntp/IdException.h"
+#include "message/CoderHeader.h"
+#include "message/CoderMIME.h"
+#include "message/CoderQuotedPrintable.h"
+#include "message/CoderUUE.h"
+#include "message/CoderXXE.h"
+#include "message/EMailAddress.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 constexpr int Rounds = 3000;
@@ -84,23 +83,23 @@ const std::vector<std::string>& Seeds() {
 
 void Exercise(const std::string& input) {
   TMemoryStream out;
-  TIdDecoderMIME mime;
+  TDecoderMIME mime;
   try {
     mime.DecodeToStream(input, out);
     EXPECT_LE(out.Size(), static_cast<int64_t>(input.size() / 4 * 3));
-  } catch (const EIdException&) {
+  } catch (const ENetException&) {
     EXPECT_NE(input.size() % 4, 0u);
   }
   out.Clear();
-  TIdDecoderUUE uue;
+  TDecoderUUE uue;
   uue.DecodeToStream(input, out);
   EXPECT_LE(out.Size(), 63);
   out.Clear();
-  TIdDecoderXXE xxe;
+  TDecoderXXE xxe;
   xxe.DecodeToStream(input, out);
   EXPECT_LE(out.Size(), 63);
   out.Clear();
-  TIdDecoderQuotedPrintable quotedPrintable;
+  TDecoderQuotedPrintable quotedPrintable;
   quotedPrintable.DecodeToStream(input, out);
   EXPECT_LE(out.Size(), static_cast<int64_t>(input.size() + 2));
   try {
@@ -109,16 +108,16 @@ void Exercise(const std::string& input) {
   }
   JisToShiftJis(input);
   try {
-    TIdEMailAddressItem item;
+    TEMailAddressItem item;
     item.SetText(input);
     item.Text();
-  } catch (const EIdEmailParseError&) {
+  } catch (const EEmailParseError&) {
   }
   try {
-    TIdEMailAddressList list;
+    TEMailAddressList list;
     list.ParseAddresses(input);
     for (int i = 0; i < list.Count(); ++i) list[i].Text();
-  } catch (const EIdEmailParseError&) {
+  } catch (const EEmailParseError&) {
   }
 }
 
@@ -133,4 +132,4 @@ TEST(DecoderFuzz, MutatedValidLinesDoNotCrash) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "message/IdEMailAddress.h"
+#include "message/EMailAddress.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;  // name, address
@@ -31,7 +31,7 @@ TEST(EMailAddressItem, ParsesText) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    TIdEMailAddressItem item;
+    TEMailAddressItem item;
     item.Name = "stale";
     item.SetText(r.text);
     EXPECT_EQ(item.Name, r.itemName);
@@ -40,11 +40,11 @@ TEST(EMailAddressItem, ParsesText) {
 }
 
 TEST(EMailAddressItem, AtAfterClosingAngleFails) {
-  TIdEMailAddressItem item;
+  TEMailAddressItem item;
   try {
     item.SetText("Joe <joe@x.org>@y.org");
     ADD_FAILURE() << "no exception";
-  } catch (const EIdEmailParseError& e) {
+  } catch (const EEmailParseError& e) {
     EXPECT_EQ(e.Message(), "@ Outside address");
   }
   EXPECT_EQ(item.Name, "Joe");
@@ -71,7 +71,7 @@ TEST(EMailAddressItem, FormatsText) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    TIdEMailAddressItem item;
+    TEMailAddressItem item;
     item.Name = r.itemName;
     item.Address = r.address;
     EXPECT_EQ(item.Text(), r.text);
@@ -81,7 +81,7 @@ TEST(EMailAddressItem, FormatsText) {
 TEST(EMailAddressItem, TextRoundTrips) {
   for (const char* text : {"John Doe <jd@x.org>", "\"Doe, John\" <john@example.com>", "a@b.c"}) {
     SCOPED_TRACE(text);
-    TIdEMailAddressItem item;
+    TEMailAddressItem item;
     item.SetText(text);
     EXPECT_EQ(item.Text(), text);
   }
@@ -114,7 +114,7 @@ TEST(EMailAddressList, ParsesAddresses) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    TIdEMailAddressList list;
+    TEMailAddressList list;
     list.Add().Address = "stale@x.org";
     list.ParseAddresses(r.text);
     Pairs got;
@@ -124,16 +124,16 @@ TEST(EMailAddressList, ParsesAddresses) {
 }
 
 TEST(EMailAddressList, ParseErrorKeepsEarlierItems) {
-  TIdEMailAddressList list;
-  EXPECT_THROW(list.ParseAddresses("a@b.c, <d@e.f>@g.h"), EIdEmailParseError);
+  TEMailAddressList list;
+  EXPECT_THROW(list.ParseAddresses("a@b.c, <d@e.f>@g.h"), EEmailParseError);
   ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list[0].Address, "a@b.c");
   EXPECT_EQ(list[1].Address, "d@e.f");
 }
 
 TEST(EMailAddressList, ItemsStayPutAndIndexIsChecked) {
-  TIdEMailAddressList list;
-  TIdEMailAddressItem& first = list.Add();
+  TEMailAddressList list;
+  TEMailAddressItem& first = list.Add();
   first.Address = "a@b.c";
   for (int i = 0; i < 100; ++i) list.Add();
   EXPECT_EQ(first.Address, "a@b.c");
@@ -145,4 +145,4 @@ TEST(EMailAddressList, ItemsStayPutAndIndexIsChecked) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

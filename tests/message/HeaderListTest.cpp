@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "message/IdHeaderList.h"
+#include "message/HeaderList.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
-TIdHeaderList Lines(std::initializer_list<std::string> lines) {
-  TIdHeaderList list;
+THeaderList Lines(std::initializer_list<std::string> lines) {
+  THeaderList list;
   for (const std::string& line : lines) list.Add(line);
   return list;
 }
@@ -14,7 +14,7 @@ TIdHeaderList Lines(std::initializer_list<std::string> lines) {
 TEST(HeaderList, FieldValueUnfoldsContinuationLines) {
   struct Row {
     const char* name;
-    TIdHeaderList list;
+    THeaderList list;
     std::string field, value;
   };
   const Row rows[] = {
@@ -38,7 +38,7 @@ TEST(HeaderList, FieldValueUnfoldsContinuationLines) {
 }
 
 TEST(HeaderList, CollectValuesReturnsEveryMatchInOrder) {
-  const TIdHeaderList list = Lines({"Received: one", "X: y", "received: two", "\tmore"});
+  const THeaderList list = Lines({"Received: one", "X: y", "received: two", "\tmore"});
   TStringList values;
   list.CollectValues("Received", &values);
   EXPECT_EQ(values, (TStringList{"one", "two more"}));
@@ -46,17 +46,17 @@ TEST(HeaderList, CollectValuesReturnsEveryMatchInOrder) {
 }
 
 TEST(HeaderList, AssignFieldWithEmptyValue) {
-  TIdHeaderList absent = Lines({"A: 1"});
+  THeaderList absent = Lines({"A: 1"});
   absent.AssignField("B", "");
   EXPECT_EQ(absent, Lines({"A: 1"}));
 
-  TIdHeaderList present = Lines({"A: 1", "B: 2", " 2b", "\t2c", "C: 3"});
+  THeaderList present = Lines({"A: 1", "B: 2", " 2b", "\t2c", "C: 3"});
   present.AssignField("b", "");
   EXPECT_EQ(present, Lines({"A: 1", "C: 3"}));
 }
 
 TEST(HeaderList, AssignFieldReplacesInPlaceOrAppends) {
-  TIdHeaderList list = Lines({"A: 1", "B: old", " folded", "C: 3"});
+  THeaderList list = Lines({"A: 1", "B: old", " folded", "C: 3"});
   list.AssignField("B", "new");
   list.AssignField("D", "4");
   EXPECT_EQ(list, Lines({"A: 1", "B: new", "C: 3", "D: 4"}));
@@ -68,13 +68,13 @@ TEST(HeaderList, AssignFieldReplacesInPlaceOrAppends) {
 
 TEST(HeaderList, AssignFieldFoldsLongValues) {
   const std::string letters(100, 'L');
-  TIdHeaderList list;
+  THeaderList list;
   list.AssignField("X-Test", letters);
   EXPECT_EQ(list, Lines({"X-Test:", " " + letters}));
 
   std::string words;
   for (int i = 0; i < 40; ++i) words += "word" + std::to_string(i) + " ";
-  TIdHeaderList folded = Lines({"Before: 1", "Subject: old", "After: 2"});
+  THeaderList folded = Lines({"Before: 1", "Subject: old", "After: 2"});
   folded.AssignField("Subject", words);
   ASSERT_GE(folded.Count(), 5);
   EXPECT_EQ(folded[0], "Before: 1");
@@ -105,7 +105,7 @@ TEST(HeaderList, FoldFieldLimits) {
       {"no break character", std::string(200, 'z'), 1},
       {"blank only at the very start", " " + std::string(200, 'z'), 1},
   };
-  TIdHeaderList list;
+  THeaderList list;
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(list.FoldField(r.text).Count(), r.lines);
@@ -114,7 +114,7 @@ TEST(HeaderList, FoldFieldLimits) {
 
 TEST(HeaderList, QuotedStringIsNeverBroken) {
   const std::string quoted = "\"" + std::string(40, 'q') + " " + std::string(40, 'r') + "\"";
-  TIdHeaderList list;
+  THeaderList list;
   list.AssignField("From", quoted + " <someone@example.com>");
   bool found = false;
   for (const std::string& line : list) found = found || line.find(quoted) != std::string::npos;
@@ -123,4 +123,4 @@ TEST(HeaderList, QuotedStringIsNeverBroken) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "base/Exception.h"
-#include "message/IdCoderHeader.h"
+#include "message/CoderHeader.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 // "日本" in ISO-2022-JP and in Shift_JIS.
@@ -84,4 +84,4 @@ TEST(JisToShiftJis, ConvertsTwoByteRuns) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

@@ -5,14 +5,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "message/IdMessage.h"
-#include "nntp/IdGlobal.h"
+#include "base/InternetText.h"
+#include "message/Message.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
-void SetHeaders(TIdMessage& message, std::initializer_list<std::string> lines) {
+void SetHeaders(TMessage& message, std::initializer_list<std::string> lines) {
   for (const std::string& line : lines) message.Headers.Add(line);
 }
 
@@ -20,7 +20,7 @@ TEST(Message, PriorityFromHeaders) {
   struct Row {
     const char* name;
     std::initializer_list<std::string> headers;
-    TIdMessagePriority priority;
+    TMessagePriority priority;
   };
   const Row rows[] = {
       {"urgent wins over X-Priority", {"Priority: urgent", "X-Priority: 5"}, mpHigh},
@@ -38,7 +38,7 @@ TEST(Message, PriorityFromHeaders) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    TIdMessage message;
+    TMessage message;
     SetHeaders(message, r.headers);
     message.ApplyHeaders();
     EXPECT_EQ(message.Priority, r.priority);
@@ -46,7 +46,7 @@ TEST(Message, PriorityFromHeaders) {
 }
 
 TEST(Message, ApplyHeadersFillsFields) {
-  TIdMessage message;
+  TMessage message;
   SetHeaders(message,
              {"Subject: a", "\tb", "From: Jo Doe <jo@example.com>", "Newsgroups: a.b, c.d,,e",
               "Message-ID: <1@x>", "Organization: Org", "References: <0@x>",
@@ -68,14 +68,14 @@ TEST(Message, ApplyHeadersFillsFields) {
 }
 
 TEST(Message, ClearResetsEverythingButMessageId) {
-  TIdMessage message;
+  TMessage message;
   SetHeaders(message, {"Subject: s", "From: a@b.c", "To: d@e.f", "Cc: g@h.i", "Message-ID: <1@x>",
                        "Newsgroups: a.b", "Priority: urgent", "Organization: o",
                        "Content-Type: multipart/mixed; boundary=b", "Sender: s@t.u",
                        "Date: Sun, 05 Jan 2003 14:03:07 +0000"});
   message.ApplyHeaders();
   message.Body.Add("line");
-  message.MessageParts.Add(std::make_unique<TIdText>());
+  message.MessageParts.Add(std::make_unique<TText>());
   message.Clear();
   EXPECT_EQ(message.MessageId, "<1@x>");
   EXPECT_EQ(message.Headers.Count(), 0);
@@ -94,14 +94,26 @@ TEST(Message, ClearResetsEverythingButMessageId) {
   EXPECT_EQ(message.MessageParts.Count(), 0);
 }
 
-TEST(Message, SplitNewsgroupsKeepsCommaAfterOneQuote) {
-  TStringList groups{"stale"};
-  SplitNewsgroups("\"a,b\", c", groups);
-  EXPECT_EQ(groups, (TStringList{"\"a,b\"", "c"}));
-  SplitNewsgroups("\"a\"\"b,c", groups);
-  EXPECT_EQ(groups, (TStringList{"\"a\"\"b", "c"}));
-  SplitNewsgroups("", groups);
-  EXPECT_EQ(groups.Count(), 0);
+TEST(Message, NewsgroupsKeepCommaAfterOneQuote) {
+  struct Row {
+    const char* name;
+    std::string value;
+    TStringList groups;
+  };
+  const Row rows[] = {
+      {"quoted comma", "\"a,b\", c", {"\"a,b\"", "c"}},
+      {"second quote ends protection", "\"a\"\"b,c", {"\"a\"\"b", "c"}},
+      {"empty entries dropped", "a.b, c.d,,e", {"a.b", "c.d", "e"}},
+      {"absent", "", {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TMessage message;
+    message.NewsGroups.Add("stale");
+    if (!r.value.empty()) message.Headers.Add("Newsgroups: " + r.value);
+    message.ApplyHeaders();
+    EXPECT_EQ(message.NewsGroups, r.groups);
+  }
 }
 
 TEST(Message, BoundaryFromContentType) {
@@ -119,12 +131,12 @@ TEST(Message, BoundaryFromContentType) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(TIdMIMEBoundary::BoundaryFromContentType(r.value), r.boundary);
+    EXPECT_EQ(TMIMEBoundary::BoundaryFromContentType(r.value), r.boundary);
   }
 }
 
 TEST(Message, BoundaryStackPushesOnce) {
-  TIdMIMEBoundary stack;
+  TMIMEBoundary stack;
   stack.PushBoundary("");
   EXPECT_EQ(stack.Count(), 0);
   stack.PushBoundary("ABC");
@@ -138,7 +150,7 @@ TEST(Message, BoundaryStackPushesOnce) {
   stack.PopBoundary();
   EXPECT_EQ(stack.CurrentBoundary(), "");
 
-  TIdMessage message;
+  TMessage message;
   SetHeaders(message, {"Content-Type: text/plain"});
   message.ApplyHeaders();
   EXPECT_EQ(message.BoundaryStack.Count(), 0);
@@ -146,15 +158,15 @@ TEST(Message, BoundaryStackPushesOnce) {
 
 TEST(MessageParts, BasePartCannotBeCreated) {
   try {
-    TIdMessagePart part;
+    TMessagePart part;
     FAIL() << "created";
-  } catch (const EIdMessageException& e) {
-    EXPECT_EQ(e.Message(), "TIdMessagePart can not be created.  Use descendant classes. ");
+  } catch (const EMessageException& e) {
+    EXPECT_EQ(e.Message(), "TMessagePart can not be created.  Use descendant classes. ");
   }
 }
 
 TEST(MessageParts, PartHeadersHoldContentFields) {
-  TIdText text;
+  TText text;
   text.SetContentType("text/plain");
   text.SetContentTransfer("8bit");
   EXPECT_EQ(text.PartHeaders,
@@ -181,7 +193,7 @@ class AttachmentFiles : public ::testing::Test {
 };
 
 TEST_F(AttachmentFiles, SaveToFileNeverOverwrites) {
-  TIdAttachment attachment;
+  TAttachment attachment;
   attachment.StoredPath = MakeStored("payload");
   const std::string target = Dir.File("saved.bin");
   EXPECT_TRUE(attachment.SaveToFile(target));
@@ -189,29 +201,29 @@ TEST_F(AttachmentFiles, SaveToFileNeverOverwrites) {
   try {
     attachment.SaveToFile(target);
     FAIL() << "second save succeeded";
-  } catch (const EIdException& e) {
+  } catch (const ENetException& e) {
     EXPECT_EQ(e.Message(), "Error saving attachment.");
   }
   EXPECT_EQ(ReadFile(target), "payload");
 }
 
 TEST_F(AttachmentFiles, SaveToFileFailures) {
-  TIdAttachment gone;
+  TAttachment gone;
   gone.StoredPath = Dir.File("missing");
-  EXPECT_THROW(gone.SaveToFile(Dir.File("a")), EIdException);
+  EXPECT_THROW(gone.SaveToFile(Dir.File("a")), ENetException);
   EXPECT_FALSE(std::filesystem::exists(Dir.File("a")));
 
-  TIdAttachment noFolder;
+  TAttachment noFolder;
   noFolder.StoredPath = MakeStored("x");
-  EXPECT_THROW(noFolder.SaveToFile(Dir.File("no/such/folder")), EIdException);
+  EXPECT_THROW(noFolder.SaveToFile(Dir.File("no/such/folder")), ENetException);
 }
 
 TEST_F(AttachmentFiles, AdoptedFileIsDeletedWithTheAttachmentButCopiesStay) {
   const std::string stored = MakeStored("payload");
   const std::string saved = Dir.File("kept.bin");
   {
-    TIdMessage message;
-    auto& attachment = message.MessageParts.Add(std::make_unique<TIdAttachment>());
+    TMessage message;
+    auto& attachment = message.MessageParts.Add(std::make_unique<TAttachment>());
     attachment.AdoptTempFile(stored);
     attachment.SaveToFile(saved);
     message.Clear();
@@ -221,11 +233,11 @@ TEST_F(AttachmentFiles, AdoptedFileIsDeletedWithTheAttachmentButCopiesStay) {
 
   const std::string notOwned = MakeStored("user file");
   {
-    TIdAttachment attachment;
+    TAttachment attachment;
     attachment.StoredPath = notOwned;
   }
   EXPECT_TRUE(std::filesystem::exists(notOwned));
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

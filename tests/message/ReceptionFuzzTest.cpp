@@ -6,9 +6,9 @@
 #include <random>
 
 #include "ReceptionSupport.h"
-#include "support/TempDir.h"
+#include "support/MessageFixtures.h"
 
-namespace qp {
+namespace qp::message {
 namespace {
 
 using test::Crlf;
@@ -91,31 +91,19 @@ std::string Mutate(std::string text, std::mt19937& rng) {
 // Random input must end in a filled message or in one of the system's own exceptions,
 // never in a crash, a hang (every input is finite, so reading always ends) or a leak
 // (the leak checker runs at exit).
-class ReceptionFuzz : public ::testing::Test {
+class ReceptionFuzz : public test::TempFolderTest {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("TMPDIR");
-    FOldTmp = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-    setenv("TMPDIR", Dir.Path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (FOldTmp)
-      setenv("TMPDIR", FOldTmp->c_str(), 1);
-    else
-      unsetenv("TMPDIR");
-  }
   static void Run(const std::string& input) {
-    TIdMessage message;
-    test::MemoryMessageClient client(input);
+    TMessage message;
+    test::MemoryArticle article(input);
     try {
-      test::ReceiveArticle(client, message);
+      article.Receive(message);
     } catch (const Exception&) {
     }
     // Every line is read at most once, so reception cannot loop on a finite input.
-    EXPECT_LE(client.LinesRead(), static_cast<int>(std::count(input.begin(), input.end(), '\n')));
+    EXPECT_LE(article.Source.LinesRead(),
+              static_cast<int>(std::count(input.begin(), input.end(), '\n')));
   }
-  test::TempDir Dir;
-  std::optional<std::string> FOldTmp;
 };
 
 TEST_F(ReceptionFuzz, MutatedArticles) {
@@ -166,4 +154,4 @@ TEST_F(ReceptionFuzz, GarbageMustNotCrash) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::message

@@ -1,41 +1,32 @@
-// Test helpers for article reception: a client that reads its lines from memory, a
-// loopback receiver.
+// An article in memory read through the reception, as the NNTP client reads one off its
+// connection, with the work brackets the reception opens counted.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "message/IdMessageClient.h"
+#include "base/Component.h"
+#include "base/LineSource.h"
+#include "message/MessageReader.h"
 #include "support/Encoders.h"
 
 namespace qp::test {
 
-// A message client whose ReadLn serves the lines of a string (LF ends a line, a CR before
-// it is dropped) and raises EIdConnClosedGracefully when the data is used up, as a peer
-// that closed would. Counts the work brackets it opens and closes.
-class MemoryMessageClient : public TIdMessageClient {
+class MemoryArticle {
  public:
-  explicit MemoryMessageClient(std::string data);
-  std::string ReadLn(const std::string& terminator = "", int timeout = -1) override;
-  int LinesRead() const { return FLinesRead; }
+  explicit MemoryArticle(std::string data);
+
+  // Clear, the header up to the empty line and, when the header was not ended by ".", the
+  // body up to "." (the ARTICLE sequence). Returns what ReadMessageHeader returned.
+  bool Receive(message::TMessage& message);
+  message::TMessageReader& Reader() { return FReader; }
+
+  TStringLineSource Source;
   int WorkBegins = 0;
   int WorkEnds = 0;
 
  private:
-  std::string FData;
-  std::size_t FPos = 0;
-  int FLinesRead = 0;
+  TComponent FWork;
+  message::TMessageReader FReader{Source, FWork};
 };
-
-// Reads an article as the NNTP client does for ARTICLE: Clear, the header up to the empty
-// line and, when the header was not ended by ".", the body up to ".". Returns what
-// ReadMessageHeader returned.
-bool ReceiveArticle(TIdMessageClient& client, TIdMessage& message);
-
-enum class Source { Memory, LoopbackWhole, LoopbackBytewise };
-const char* SourceName(Source source);
-// Receives article through the given source; exceptions of the reception pass out.
-bool ReceiveFrom(Source source, const std::string& article, TIdMessage& message);
 
 }  // namespace qp::test

@@ -10,7 +10,7 @@
 #include "store/Table.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::store {
 namespace {
 
 // Each test points News at a fresh folder and disconnects it again afterwards.
@@ -254,4 +254,4 @@ TEST(NewsConnect, FileThatIsNoDatabaseRaisesAtConnect) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::store

@@ -2,7 +2,7 @@
 
 #include "store/SqlDialect.h"
 
-namespace qp {
+namespace qp::store {
 namespace {
 
 TEST(QuotedStr, DoublesInnerQuotesOnly) {
@@ -57,4 +57,4 @@ TEST(SqliteDialect, QuotesGroupOutsideLiteralsOnly) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::store

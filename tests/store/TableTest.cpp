@@ -9,7 +9,7 @@
 #include "store/Table.h"
 #include "support/TempDir.h"
 
-namespace qp {
+namespace qp::store {
 namespace {
 
 // Tables opened by folder, each on its own connection, as the main window does before
@@ -262,4 +262,4 @@ TEST(QueryRows, AreReadOnly) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::store

@@ -22,12 +22,12 @@ void FakeTree::Clear() {
   ++ClearCount;
 }
 
-ITreeNode& FakeTree::AddRoot(const std::string& caption) {
+ui::ITreeNode& FakeTree::AddRoot(const std::string& caption) {
   FNodes.push_back(std::make_unique<FakeTreeNode>(*this, nullptr, caption, 0));
   return *FNodes.back();
 }
 
-ITreeNode& FakeTree::AddChild(ITreeNode& parent, const std::string& caption) {
+ui::ITreeNode& FakeTree::AddChild(ui::ITreeNode& parent, const std::string& caption) {
   auto& owner = static_cast<FakeTreeNode&>(parent);
   // The new node goes after the parent's last descendant, keeping depth-first order.
   std::size_t at = static_cast<std::size_t>(IndexOf(&owner)) + 1;
@@ -52,12 +52,12 @@ int FakeListItem::Index() const {
   return -1;
 }
 
-IListItem& FakeListView::Add() {
+ui::IListItem& FakeListView::Add() {
   FItems.push_back(std::make_unique<FakeListItem>(*this));
   return *FItems.back();
 }
 
-IListItem* FakeListView::Selected() {
+ui::IListItem* FakeListView::Selected() {
   for (const auto& item : FItems) {
     if (item->Selected()) return item.get();
   }
@@ -102,12 +102,12 @@ void FakeMenuItem::SetChecked(bool checked) {
   }
 }
 
-std::unique_ptr<IMenuItem> FakeMenu::CreateItem(const std::string& caption,
-                                                TMenuClickEvent onClick) {
+std::unique_ptr<ui::IMenuItem> FakeMenu::CreateItem(const std::string& caption,
+                                                    ui::TMenuClickEvent onClick) {
   return std::make_unique<FakeMenuItem>(caption, std::move(onClick));
 }
 
-IMenuItem& FakeMenu::Append(std::unique_ptr<IMenuItem> item) {
+ui::IMenuItem& FakeMenu::Append(std::unique_ptr<ui::IMenuItem> item) {
   auto* fake = dynamic_cast<FakeMenuItem*>(item.get());
   if (fake == nullptr) throw Exception("FakeMenu::Append takes items made by CreateItem");
   item.release();
@@ -133,14 +133,14 @@ bool FakeSaveDialog::Execute() {
 }
 
 int FakeWindowSystem::MessageBox(const std::string& text, const std::string& caption,
-                                 TMsgButtons buttons, TMsgIcon icon) {
+                                 ui::TMsgButtons buttons, ui::TMsgIcon icon) {
   MessageBoxes.push_back({text, caption, buttons, icon});
   if (!MessageBoxResults.empty()) {
     const int result = MessageBoxResults.front();
     MessageBoxResults.pop_front();
     return result;
   }
-  return buttons == TMsgButtons::mbYesNo ? idYes : idOK;
+  return buttons == ui::TMsgButtons::mbYesNo ? ui::idYes : ui::idOK;
 }
 
 int FakeWindowSystem::Confirmation(const std::string& text) {
@@ -150,18 +150,18 @@ int FakeWindowSystem::Confirmation(const std::string& text) {
     ConfirmationResults.pop_front();
     return result;
   }
-  return idOK;
+  return ui::idOK;
 }
 
 void FakeWindowSystem::ShellOpen(const std::string& target, const std::string& verb) {
   ShellOpens.push_back({target, verb});
-  if (!ShellFailure.empty()) throw EShellError(ShellFailure);
+  if (!ShellFailure.empty()) throw ui::EShellError(ShellFailure);
 }
 
 FakeMainView::FakeMainView() {
   for (const char* caption : {"Disconnect", "Server Management ...", "Subscribe/Unsubscribe ..."}) {
     Servers.Append(Servers.CreateItem(
-        caption, [this](IMenuItem& sender) { CommandClicks.push_back(sender.Caption()); }));
+        caption, [this](ui::IMenuItem& sender) { CommandClicks.push_back(sender.Caption()); }));
   }
   Servers.Append(Servers.CreateItem("-", nullptr));
   // The attachments list is hidden until an article with attachments is shown.

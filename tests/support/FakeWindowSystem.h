@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "app/MainView.h"
-#include "app/WindowSystem.h"
 #include "dialogs/Subscribe.h"
+#include "ui/WindowSystem.h"
 
 namespace qp::test {
 
 class FakeTree;
 
-class FakeTreeNode : public ITreeNode {
+class FakeTreeNode : public ui::ITreeNode {
  public:
   FakeTreeNode(FakeTree& tree, FakeTreeNode* parent, std::string text, int level)
       : FTree(tree), FParent(parent), FText(std::move(text)), FLevel(level) {}
@@ -42,15 +42,15 @@ class FakeTreeNode : public ITreeNode {
 };
 
 // Keeps its nodes in depth-first order.
-class FakeTree : public ITree {
+class FakeTree : public ui::ITree {
  public:
   void Clear() override;
-  ITreeNode& AddRoot(const std::string& caption) override;
-  ITreeNode& AddChild(ITreeNode& parent, const std::string& caption) override;
-  ITreeNode* Selected() override { return FSelected; }
+  ui::ITreeNode& AddRoot(const std::string& caption) override;
+  ui::ITreeNode& AddChild(ui::ITreeNode& parent, const std::string& caption) override;
+  ui::ITreeNode* Selected() override { return FSelected; }
   int Count() const override { return static_cast<int>(FNodes.size()); }
 
-  void Select(ITreeNode* node) { FSelected = static_cast<FakeTreeNode*>(node); }
+  void Select(ui::ITreeNode* node) { FSelected = static_cast<FakeTreeNode*>(node); }
   FakeTreeNode& Node(int absoluteIndex) { return *FNodes.at(absoluteIndex); }
   int IndexOf(const FakeTreeNode* node) const;
   int ClearCount = 0;
@@ -63,7 +63,7 @@ class FakeTree : public ITree {
 
 class FakeListView;
 
-class FakeListItem : public IListItem {
+class FakeListItem : public ui::IListItem {
  public:
   explicit FakeListItem(FakeListView& list) : FList(list) {}
   std::string Caption() const override { return FCaption; }
@@ -88,14 +88,14 @@ class FakeListItem : public IListItem {
   bool FSelected = false;
 };
 
-class FakeListView : public IListView {
+class FakeListView : public ui::IListView {
  public:
-  IListItem& Add() override;
+  ui::IListItem& Add() override;
   void Clear() override { FItems.clear(); }
   int Count() const override { return static_cast<int>(FItems.size()); }
-  IListItem& Item(int index) override { return *FItems.at(index); }
+  ui::IListItem& Item(int index) override { return *FItems.at(index); }
   void Delete(int index) override { FItems.erase(FItems.begin() + index); }
-  IListItem* Selected() override;
+  ui::IListItem* Selected() override;
   int SelCount() const override;
   void Show() override { FVisible = true; }
   void Hide() override { FVisible = false; }
@@ -114,7 +114,7 @@ class FakeListView : public IListView {
   bool FVisible = true;
 };
 
-class FakeMemo : public IMemo {
+class FakeMemo : public ui::IMemo {
  public:
   void Clear() override { FLines.Clear(); }
   void SetLines(const TStringList& lines) override { FLines = lines; }
@@ -126,7 +126,7 @@ class FakeMemo : public IMemo {
   TStringList FLines;
 };
 
-class FakeStatusBar : public IStatusBar {
+class FakeStatusBar : public ui::IStatusBar {
  public:
   void SetSimpleText(const std::string& text) override {
     FText = text;
@@ -141,9 +141,9 @@ class FakeStatusBar : public IStatusBar {
 
 class FakeMenu;
 
-class FakeMenuItem : public IMenuItem {
+class FakeMenuItem : public ui::IMenuItem {
  public:
-  FakeMenuItem(std::string caption, TMenuClickEvent onClick)
+  FakeMenuItem(std::string caption, ui::TMenuClickEvent onClick)
       : FCaption(std::move(caption)), FOnClick(std::move(onClick)) {}
   std::string Caption() const override { return FCaption; }
   bool Checked() const override { return FChecked; }
@@ -159,20 +159,20 @@ class FakeMenuItem : public IMenuItem {
  private:
   friend class FakeMenu;
   std::string FCaption;
-  TMenuClickEvent FOnClick;
+  ui::TMenuClickEvent FOnClick;
   bool FChecked = false;
   int FGroupIndex = 0;
   bool FRadioItem = false;
   FakeMenu* FMenu = nullptr;
 };
 
-class FakeMenu : public IMenu {
+class FakeMenu : public ui::IMenu {
  public:
-  std::unique_ptr<IMenuItem> CreateItem(const std::string& caption,
-                                        TMenuClickEvent onClick) override;
-  IMenuItem& Append(std::unique_ptr<IMenuItem> item) override;
+  std::unique_ptr<ui::IMenuItem> CreateItem(const std::string& caption,
+                                            ui::TMenuClickEvent onClick) override;
+  ui::IMenuItem& Append(std::unique_ptr<ui::IMenuItem> item) override;
   int Count() const override { return static_cast<int>(FItems.size()); }
-  IMenuItem& Items(int index) override { return *FItems.at(index); }
+  ui::IMenuItem& Items(int index) override { return *FItems.at(index); }
   void Free(int index) override { FItems.erase(FItems.begin() + index); }
 
   std::vector<std::string> Captions() const;
@@ -184,20 +184,20 @@ class FakeMenu : public IMenu {
 
 // A modal form: each ShowModal counts and returns OnShowModal's result when set, else
 // ModalResult.
-class FakeForm : public IForm {
+class FakeForm : public ui::IForm {
  public:
   int ShowModal() override {
     ++ShowCount;
     return OnShowModal ? OnShowModal() : ModalResult;
   }
-  int ModalResult = idOK;
+  int ModalResult = ui::idOK;
   int ShowCount = 0;
   std::function<int()> OnShowModal;
 };
 
 // The save dialog: Execute takes the next scripted choice (std::nullopt = cancelled; none
 // scripted = cancelled) and records the file name it was preset with.
-class FakeSaveDialog : public ISaveDialog {
+class FakeSaveDialog : public ui::ISaveDialog {
  public:
   void SetFileName(const std::string& fileName) override { FFileName = fileName; }
   std::string FileName() const override { return FFileName; }
@@ -210,7 +210,7 @@ class FakeSaveDialog : public ISaveDialog {
   std::string FFileName;
 };
 
-class FakeCheckBox : public ICheckBox {
+class FakeCheckBox : public ui::ICheckBox {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }
   bool Enabled() const override { return FEnabled; }
@@ -222,7 +222,7 @@ class FakeCheckBox : public ICheckBox {
   bool FChecked = false;
 };
 
-class FakeComboBox : public IComboBox {
+class FakeComboBox : public ui::IComboBox {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }
   bool Enabled() const override { return FEnabled; }
@@ -234,7 +234,7 @@ class FakeComboBox : public IComboBox {
   int FItemIndex = -1;
 };
 
-class FakeEdit : public IEdit {
+class FakeEdit : public ui::IEdit {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }
   bool Enabled() const override { return FEnabled; }
@@ -246,21 +246,21 @@ class FakeEdit : public IEdit {
   std::string FText;
 };
 
-class FakeScreen : public IScreen {
+class FakeScreen : public ui::IScreen {
  public:
-  void SetCursor(TCursor cursor) override {
+  void SetCursor(ui::TCursor cursor) override {
     FCursor = cursor;
     History.push_back(cursor);
   }
-  TCursor Cursor() const override { return FCursor; }
-  std::vector<TCursor> History;
+  ui::TCursor Cursor() const override { return FCursor; }
+  std::vector<ui::TCursor> History;
 
  private:
-  TCursor FCursor = TCursor::crDefault;
+  ui::TCursor FCursor = ui::TCursor::crDefault;
 };
 
 // The application: Run calls OnRun (when set) and returns RunResult.
-class FakeApplication : public IApplication {
+class FakeApplication : public ui::IApplication {
  public:
   void ProcessMessages() override { ++ProcessMessagesCount; }
   std::string Title() const override { return FTitle; }
@@ -285,8 +285,8 @@ class FakeApplication : public IApplication {
 struct FakeMessageBox {
   std::string Text;
   std::string Caption;
-  TMsgButtons Buttons;
-  TMsgIcon Icon;
+  ui::TMsgButtons Buttons;
+  ui::TMsgIcon Icon;
 };
 
 struct FakeShellOpen {
@@ -297,12 +297,12 @@ struct FakeShellOpen {
 // Message boxes and confirmations answer with the next scripted result, or with their first
 // button (OK, Yes) when none is left. ShellOpen throws EShellError(ShellFailure) when that
 // is set.
-class FakeWindowSystem : public IWindowSystem {
+class FakeWindowSystem : public ui::IWindowSystem {
  public:
-  IApplication& Application() override { return App; }
-  IScreen& Screen() override { return ScreenDouble; }
-  int MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons,
-                 TMsgIcon icon) override;
+  ui::IApplication& Application() override { return App; }
+  ui::IScreen& Screen() override { return ScreenDouble; }
+  int MessageBox(const std::string& text, const std::string& caption, ui::TMsgButtons buttons,
+                 ui::TMsgIcon icon) override;
   int Confirmation(const std::string& text) override;
   void ShellOpen(const std::string& target, const std::string& verb) override;
 
@@ -318,18 +318,18 @@ class FakeWindowSystem : public IWindowSystem {
 
 // The main window's controls; the "&Servers" menu starts with its three commands and the
 // separator, as the real window's layout has them.
-class FakeMainView : public IMainView {
+class FakeMainView : public app::IMainView {
  public:
   FakeMainView();
-  ITree& tvList() override { return Tree; }
-  IListView& lvGroups() override { return Groups; }
-  IListView& lvMsgs() override { return Msgs; }
-  IListView& lvAtt() override { return Att; }
-  IMemo& memMsg() override { return Msg; }
-  IMemo& memLog() override { return Log; }
-  IStatusBar& barStat() override { return Status; }
-  IMenu& mnuServers() override { return Servers; }
-  ISaveDialog& dlgSave() override { return Save; }
+  ui::ITree& tvList() override { return Tree; }
+  ui::IListView& lvGroups() override { return Groups; }
+  ui::IListView& lvMsgs() override { return Msgs; }
+  ui::IListView& lvAtt() override { return Att; }
+  ui::IMemo& memMsg() override { return Msg; }
+  ui::IMemo& memLog() override { return Log; }
+  ui::IStatusBar& barStat() override { return Status; }
+  ui::IMenu& mnuServers() override { return Servers; }
+  ui::ISaveDialog& dlgSave() override { return Save; }
   int RightPaneHeight() const override { return 420; }
   void Show() override { ++ShowCount; }
 
@@ -349,17 +349,17 @@ class FakeMainView : public IMainView {
 
 // The subscription dialog's form: ShowModal counts and returns OnShow's result when set,
 // else Result.
-class FakeSubsView : public ISubsView {
+class FakeSubsView : public dialogs::ISubsView {
  public:
-  IListView& lvGroups() override { return Groups; }
-  IListView& lvSubs() override { return Subs; }
+  ui::IListView& lvGroups() override { return Groups; }
+  ui::IListView& lvSubs() override { return Subs; }
   int ShowModal() override {
     ++ShowCount;
     return OnShow ? OnShow() : Result;
   }
   FakeListView Groups;
   FakeListView Subs;
-  int Result = idCancel;
+  int Result = ui::idCancel;
   int ShowCount = 0;
   std::function<int()> OnShow;
 };

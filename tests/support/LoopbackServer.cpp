@@ -1,7 +1,5 @@
 #include "support/LoopbackServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,24 +14,6 @@ namespace {
 
 constexpr int kReadWaitMs = 5000;
 
-int ListenOnLoopback(int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) throw std::runtime_error("socket failed");
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  socklen_t length = sizeof address;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, 16) != 0 ||
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    ::close(fd);
-    throw std::runtime_error("cannot listen on 127.0.0.1");
-  }
-  port = ntohs(address.sin_port);
-  return fd;
-}
-
 }  // namespace
 
 PeerSession::~PeerSession() {
@@ -41,12 +21,7 @@ PeerSession::~PeerSession() {
 }
 
 void PeerSession::Send(std::string_view bytes) {
-  while (FFd >= 0 && !bytes.empty()) {
-    const ssize_t n = ::send(FFd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
+  if (FFd >= 0) SendAll(FFd, bytes);
 }
 
 bool PeerSession::Fill(int ms) {
@@ -125,22 +100,20 @@ void PeerSession::Close() {
 
 LoopbackServer::LoopbackServer(Handler handler, int connections)
     : FHandler(std::move(handler)), FConnections(connections) {
-  FListenFd = ListenOnLoopback(FPort);
   FThread = std::thread([this] { Run(); });
 }
 
 LoopbackServer::~LoopbackServer() {
   FStop = true;
   if (FThread.joinable()) FThread.join();
-  if (FListenFd >= 0) ::close(FListenFd);
 }
 
 void LoopbackServer::Run() {
   for (int served = 0; served < FConnections && !FStop;) {
-    pollfd p{FListenFd, POLLIN, 0};
+    pollfd p{FListener.Fd(), POLLIN, 0};
     // Short slices so that a stop request ends the loop promptly.
     if (::poll(&p, 1, 50) <= 0) continue;
-    const int fd = ::accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = FListener.Accept();
     if (fd < 0) continue;
     ++served;
     ++FAccepted;
@@ -170,10 +143,7 @@ void LoopbackServer::Join() {
 }
 
 int UnusedLoopbackPort() {
-  int port = 0;
-  const int fd = ListenOnLoopback(port);
-  ::close(fd);
-  return port;
+  return LoopbackListener().Port();
 }
 
 }  // namespace qp::test

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <thread>
 
+#include "support/LoopbackListener.h"
+
 namespace qp::test {
 
 class LoopbackServer;
@@ -53,7 +55,7 @@ class LoopbackServer {
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-  int Port() const { return FPort; }
+  int Port() const { return FListener.Port(); }
   // Every byte the clients sent so far, in order.
   std::string Received() const;
   // Waits at most 30 s until every handler has returned.
@@ -68,8 +70,7 @@ class LoopbackServer {
 
   Handler FHandler;
   int FConnections;
-  int FListenFd = -1;
-  int FPort = 0;
+  LoopbackListener FListener;
   std::atomic<bool> FStop{false};
   std::atomic<bool> FDone{false};
   std::atomic<int> FAccepted{0};

@@ -18,9 +18,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/ErrorReport.h"
+#include "ui/ErrorReport.h"
 
-namespace qp {
+namespace qp::app {
 
 namespace {
 
@@ -39,7 +39,7 @@ constexpr int kImageSize = 20;
 
 }  // namespace
 
-TMainWindow::TMainWindow(QtWindowSystem& windowSystem) : FWindowSystem(windowSystem) {
+TMainWindow::TMainWindow(ui::QtWindowSystem& windowSystem) : FWindowSystem(windowSystem) {
   setObjectName("frmMain");
   setWindowTitle("Quillpost");
   resize(kWindowWidth, kWindowHeight);
@@ -48,7 +48,7 @@ TMainWindow::TMainWindow(QtWindowSystem& windowSystem) : FWindowSystem(windowSys
   BuildPanes();
   BuildMenus();
   BuildToolBar();
-  FSave = std::make_unique<QtSaveDialog>(this);
+  FSave = std::make_unique<ui::QtSaveDialog>(this);
   FStatus->SetSimpleText("Ready");
 }
 
@@ -70,12 +70,12 @@ void TMainWindow::BuildImages() {
 
 void TMainWindow::BuildActions() {
   for (const TActionInfo& info : TfrmMain::Actions()) {
-    auto* action = new QAction(ToQ(info.Caption), this);
+    auto* action = new QAction(ui::ToQ(info.Caption), this);
     action->setObjectName(info.Name);
     action->setData(QString(info.Category));
     if (*info.Hint != '\0') {
-      action->setToolTip(ToQ(info.Hint));
-      action->setStatusTip(ToQ(info.Hint));
+      action->setToolTip(ui::ToQ(info.Hint));
+      action->setStatusTip(ui::ToQ(info.Hint));
     }
     if (info.ImageIndex >= 0)
       action->setIcon(FImages.at(static_cast<std::size_t>(info.ImageIndex)));
@@ -95,12 +95,12 @@ void TMainWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("mnuMain");
   for (const TMenuInfo& info : TfrmMain::MainMenu()) {
-    QMenu* menu = bar->addMenu(ToQ(info.Caption));
+    QMenu* menu = bar->addMenu(ui::ToQ(info.Caption));
     const bool servers = std::string(info.Caption) == "&Servers";
     if (servers) {
       menu->setObjectName("mnuServers");
       FServersMenu = menu;
-      FServers = std::make_unique<QtMenu>(FWindowSystem, *menu);
+      FServers = std::make_unique<ui::QtMenu>(FWindowSystem, *menu);
     }
     for (const char* name : info.Actions) {
       const bool separator = std::string(name) == "-";
@@ -134,9 +134,9 @@ void TMainWindow::BuildPanes() {
   FTreeWidget->setObjectName("tvList");
   FTreeWidget->setHeaderHidden(true);
 
-  FGroupsWidget = MakeReportList({"Groups", "Posts"}, {1});
+  FGroupsWidget = ui::MakeReportList({"Groups", "Posts"}, {1});
   FGroupsWidget->setObjectName("lvGroups");
-  FMsgsWidget = MakeReportList({"Subject", "From", "Date", "Size"}, {3});
+  FMsgsWidget = ui::MakeReportList({"Subject", "From", "Date", "Size"}, {3});
   FMsgsWidget->setObjectName("lvMsgs");
   // Widths that show every column in the panes' first sizes.
   FGroupsWidget->setColumnWidth(0, 100);
@@ -215,13 +215,13 @@ void TMainWindow::BuildPanes() {
   FStatusWidget->setSizeGripEnabled(false);
   setStatusBar(FStatusWidget);
 
-  FTree = std::make_unique<QtTree>(*FTreeWidget);
-  FGroups = std::make_unique<QtReportList>(*FGroupsWidget);
-  FMsgs = std::make_unique<QtReportList>(*FMsgsWidget);
-  FAtt = std::make_unique<QtIconList>(*FAttWidget, &FImages);
-  FMsg = std::make_unique<QtMemo>(*FMsgWidget);
-  FLog = std::make_unique<QtMemo>(*FLogWidget);
-  FStatus = std::make_unique<QtStatusBar>(*FStatusWidget);
+  FTree = std::make_unique<ui::QtTree>(*FTreeWidget);
+  FGroups = std::make_unique<ui::QtReportList>(*FGroupsWidget);
+  FMsgs = std::make_unique<ui::QtReportList>(*FMsgsWidget);
+  FAtt = std::make_unique<ui::QtIconList>(*FAttWidget, &FImages);
+  FMsg = std::make_unique<ui::QtMemo>(*FMsgWidget);
+  FLog = std::make_unique<ui::QtMemo>(*FLogWidget);
+  FStatus = std::make_unique<ui::QtStatusBar>(*FStatusWidget);
 }
 
 void TMainWindow::Bind(TfrmMain& form) {
@@ -236,7 +236,7 @@ void TMainWindow::Bind(TfrmMain& form) {
 
 void TMainWindow::Call(const std::function<void(TfrmMain&)>& handler) {
   if (FForm == nullptr) return;
-  Guarded(FWindowSystem, [&] { handler(*FForm); });
+  ui::Guarded(FWindowSystem, [&] { handler(*FForm); });
 }
 
 int TMainWindow::RightPaneHeight() const {
@@ -262,4 +262,4 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-}  // namespace qp
+}  // namespace qp::app

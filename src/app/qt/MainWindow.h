@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMainWindow>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -10,7 +11,7 @@
 
 #include "app/Main.h"
 #include "app/MainView.h"
-#include "app/qt/QtWindowSystem.h"
+#include "ui/qt/QtWindowSystem.h"
 
 class QAction;
 class QListWidget;
@@ -21,7 +22,7 @@ class QStatusBar;
 class QToolBar;
 class QTreeWidget;
 
-namespace qp {
+namespace qp::app {
 
 // The main window: toolbar, feed tree, group and message lists, article text, attachment
 // icons, log and status bar, laid out at 658 x 540 and centred when first shown. Its
@@ -31,20 +32,20 @@ class TMainWindow : public QMainWindow, public IMainView {
   Q_OBJECT
 
  public:
-  explicit TMainWindow(QtWindowSystem& windowSystem);
+  explicit TMainWindow(ui::QtWindowSystem& windowSystem);
   ~TMainWindow() override;
 
   void Bind(TfrmMain& form);
 
-  ITree& tvList() override { return *FTree; }
-  IListView& lvGroups() override { return *FGroups; }
-  IListView& lvMsgs() override { return *FMsgs; }
-  IListView& lvAtt() override { return *FAtt; }
-  IMemo& memMsg() override { return *FMsg; }
-  IMemo& memLog() override { return *FLog; }
-  IStatusBar& barStat() override { return *FStatus; }
-  IMenu& mnuServers() override { return *FServers; }
-  ISaveDialog& dlgSave() override { return *FSave; }
+  ui::ITree& tvList() override { return *FTree; }
+  ui::IListView& lvGroups() override { return *FGroups; }
+  ui::IListView& lvMsgs() override { return *FMsgs; }
+  ui::IListView& lvAtt() override { return *FAtt; }
+  ui::IMemo& memMsg() override { return *FMsg; }
+  ui::IMemo& memLog() override { return *FLog; }
+  ui::IStatusBar& barStat() override { return *FStatus; }
+  ui::IMenu& mnuServers() override { return *FServers; }
+  ui::ISaveDialog& dlgSave() override { return *FSave; }
   int RightPaneHeight() const override;
   void Show() override;
 
@@ -63,7 +64,7 @@ class TMainWindow : public QMainWindow, public IMainView {
   // Runs handler with the bound form through the top-level error report.
   void Call(const std::function<void(TfrmMain&)>& handler);
 
-  QtWindowSystem& FWindowSystem;
+  ui::QtWindowSystem& FWindowSystem;
   TfrmMain* FForm = nullptr;
   bool FCentred = false;
   std::vector<QIcon> FImages;
@@ -81,15 +82,15 @@ class TMainWindow : public QMainWindow, public IMainView {
   QMenu* FServersMenu = nullptr;
   QMenu* FAttMenu = nullptr;
 
-  std::unique_ptr<QtTree> FTree;
-  std::unique_ptr<QtReportList> FGroups;
-  std::unique_ptr<QtReportList> FMsgs;
-  std::unique_ptr<QtIconList> FAtt;
-  std::unique_ptr<QtMemo> FMsg;
-  std::unique_ptr<QtMemo> FLog;
-  std::unique_ptr<QtStatusBar> FStatus;
-  std::unique_ptr<QtMenu> FServers;
-  std::unique_ptr<QtSaveDialog> FSave;
+  std::unique_ptr<ui::QtTree> FTree;
+  std::unique_ptr<ui::QtReportList> FGroups;
+  std::unique_ptr<ui::QtReportList> FMsgs;
+  std::unique_ptr<ui::QtIconList> FAtt;
+  std::unique_ptr<ui::QtMemo> FMsg;
+  std::unique_ptr<ui::QtMemo> FLog;
+  std::unique_ptr<ui::QtStatusBar> FStatus;
+  std::unique_ptr<ui::QtMenu> FServers;
+  std::unique_ptr<ui::QtSaveDialog> FSave;
 };
 
-}  // namespace qp
+}  // namespace qp::app

@@ -4,7 +4,7 @@
 #include "dialogs/qt/About.h"
 #include "dialogs/qt/Subscribe.h"
 
-namespace qp {
+namespace qp::app {
 
 std::unique_ptr<IMainView> TQtFormFactory::CreateMainView() {
   auto window = std::make_unique<TMainWindow>(FWindowSystem);
@@ -16,16 +16,16 @@ void TQtFormFactory::BindMainWindow(IMainView& view, TfrmMain& form) {
   static_cast<TMainWindow&>(view).Bind(form);
 }
 
-std::unique_ptr<IForm> TQtFormFactory::CreateAboutBox() {
-  return std::make_unique<TdlgAbout>(FWindowSystem, FWindowSystem.App().MainWindow);
+std::unique_ptr<ui::IForm> TQtFormFactory::CreateAboutBox() {
+  return std::make_unique<dialogs::TdlgAbout>(FWindowSystem, FWindowSystem.App().MainWindow);
 }
 
-std::unique_ptr<ISubsView> TQtFormFactory::CreateSubscriptionForm() {
-  return std::make_unique<TSubsForm>(FWindowSystem, FWindowSystem.App().MainWindow);
+std::unique_ptr<dialogs::ISubsView> TQtFormFactory::CreateSubscriptionForm() {
+  return std::make_unique<dialogs::TSubsForm>(FWindowSystem, FWindowSystem.App().MainWindow);
 }
 
-void TQtFormFactory::BindSubscriptionDialog(ISubsView& form, TdlgSubs& dialog) {
-  static_cast<TSubsForm&>(form).Bind(dialog);
+void TQtFormFactory::BindSubscriptionDialog(dialogs::ISubsView& form, dialogs::TdlgSubs& dialog) {
+  static_cast<dialogs::TSubsForm&>(form).Bind(dialog);
 }
 
-}  // namespace qp
+}  // namespace qp::app

@@ -2,22 +2,22 @@
 #pragma once
 
 #include "app/Start.h"
-#include "app/qt/QtWindowSystem.h"
+#include "ui/qt/QtWindowSystem.h"
 
-namespace qp {
+namespace qp::app {
 
 // Makes the main window and the dialogs. Used once by main(); GUI thread only.
 class TQtFormFactory : public IFormFactory {
  public:
-  explicit TQtFormFactory(QtWindowSystem& windowSystem) : FWindowSystem(windowSystem) {}
+  explicit TQtFormFactory(ui::QtWindowSystem& windowSystem) : FWindowSystem(windowSystem) {}
   std::unique_ptr<IMainView> CreateMainView() override;
   void BindMainWindow(IMainView& view, TfrmMain& form) override;
-  std::unique_ptr<IForm> CreateAboutBox() override;
-  std::unique_ptr<ISubsView> CreateSubscriptionForm() override;
-  void BindSubscriptionDialog(ISubsView& form, TdlgSubs& dialog) override;
+  std::unique_ptr<ui::IForm> CreateAboutBox() override;
+  std::unique_ptr<dialogs::ISubsView> CreateSubscriptionForm() override;
+  void BindSubscriptionDialog(dialogs::ISubsView& form, dialogs::TdlgSubs& dialog) override;
 
  private:
-  QtWindowSystem& FWindowSystem;
+  ui::QtWindowSystem& FWindowSystem;
 };
 
-}  // namespace qp
+}  // namespace qp::app

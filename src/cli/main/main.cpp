@@ -9,10 +9,9 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] != "news") {
-    std::cerr << "usage: quillpost-cli news [--user U --password P] HOST[:PORT] "
-                 "groups | overview GROUP | article GROUP NUMBER [--save DIR]\n";
+    std::cerr << qp::cli::NewsUsage;
     return 2;
   }
   args.erase(args.begin());
-  return qp::RunNewsCommand(args, std::cout, std::cerr);
+  return qp::cli::RunNewsCommand(args, std::cout, std::cerr);
 }

@@ -7,10 +7,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/ErrorReport.h"
 #include "dialogs/qt/HyperLbl.h"
+#include "ui/ErrorReport.h"
 
-namespace qp {
+namespace qp::dialogs {
 
 namespace {
 
@@ -31,7 +31,7 @@ QPixmap NewsPicture() {
 
 }  // namespace
 
-TdlgAbout::TdlgAbout(IWindowSystem& windowSystem, QWidget* parent) : QDialog(parent) {
+TdlgAbout::TdlgAbout(ui::IWindowSystem& windowSystem, QWidget* parent) : QDialog(parent) {
   setObjectName("dlgAbout");
   setWindowTitle("About");
 
@@ -55,7 +55,7 @@ TdlgAbout::TdlgAbout(IWindowSystem& windowSystem, QWidget* parent) : QDialog(par
   lblMail->URL = "mailto:author@quillpost.example.org";
   for (THyperLabel* link : {lblHome, lblMail}) {
     link->OnOpenURL = [&windowSystem](const std::string& url) {
-      Guarded(windowSystem, [&] { windowSystem.ShellOpen(url, "Open"); });
+      ui::Guarded(windowSystem, [&] { windowSystem.ShellOpen(url, "Open"); });
     };
   }
 
@@ -86,7 +86,7 @@ TdlgAbout::TdlgAbout(IWindowSystem& windowSystem, QWidget* parent) : QDialog(par
 }
 
 int TdlgAbout::ShowModal() {
-  return exec() == QDialog::Accepted ? idOK : idCancel;
+  return exec() == QDialog::Accepted ? ui::idOK : ui::idCancel;
 }
 
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -3,20 +3,20 @@
 
 #include <QDialog>
 
-#include "app/WindowSystem.h"
+#include "ui/WindowSystem.h"
 
-namespace qp {
+namespace qp::dialogs {
 
 class THyperLabel;
 
 // The fixed About dialog: the program's icon, the title line, a short text, a picture, two
 // links and an "OK" button. The links open through the window system's shell. Created once
 // by the start routine and shown modally by the About command; GUI thread only.
-class TdlgAbout : public QDialog, public IForm {
+class TdlgAbout : public QDialog, public ui::IForm {
   Q_OBJECT
 
  public:
-  TdlgAbout(IWindowSystem& windowSystem, QWidget* parent = nullptr);
+  TdlgAbout(ui::IWindowSystem& windowSystem, QWidget* parent = nullptr);
 
   int ShowModal() override;
 
@@ -24,4 +24,4 @@ class TdlgAbout : public QDialog, public IForm {
   THyperLabel* lblMail = nullptr;
 };
 
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -3,7 +3,7 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 
-namespace qp {
+namespace qp::dialogs {
 
 const QColor THyperLabel::kNormalColour = QColor(0, 0, 128);  // navy
 
@@ -55,4 +55,4 @@ void THyperLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
 }
 
-}  // namespace qp
+}  // namespace qp::dialogs

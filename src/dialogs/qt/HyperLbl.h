@@ -3,10 +3,11 @@
 
 #include <QColor>
 #include <QLabel>
+
 #include <functional>
 #include <string>
 
-namespace qp {
+namespace qp::dialogs {
 
 // An underlined label with a hand cursor: navy normally, HyperColour while the pointer is
 // over it, PressedColour while the mouse button is held on it. Releasing the button over it
@@ -40,4 +41,4 @@ class THyperLabel : public QLabel {
   bool FPressed = false;
 };
 
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -6,25 +6,25 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/ErrorReport.h"
+#include "ui/ErrorReport.h"
 
-namespace qp {
+namespace qp::dialogs {
 
 namespace {
 constexpr int kWidth = 530;
 constexpr int kHeight = 420;
 }  // namespace
 
-TSubsForm::TSubsForm(IWindowSystem& windowSystem, QWidget* parent)
+TSubsForm::TSubsForm(ui::IWindowSystem& windowSystem, QWidget* parent)
     : QDialog(parent), FWindowSystem(windowSystem) {
   setObjectName("dlgSubs");
   setWindowTitle("Subscribe to NewsGroups");
   setFixedSize(kWidth, kHeight);
 
-  FGroupsWidget = MakeReportList({"Group", "Posts"}, {1});
+  FGroupsWidget = ui::MakeReportList({"Group", "Posts"}, {1});
   FGroupsWidget->setObjectName("lvGroups");
   FGroupsWidget->setSelectionMode(QAbstractItemView::SingleSelection);
-  FSubsWidget = MakeReportList({"Group", "Posts"}, {1});
+  FSubsWidget = ui::MakeReportList({"Group", "Posts"}, {1});
   FSubsWidget->setObjectName("lvSubs");
   FSubsWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
   for (QTreeWidget* list : {FGroupsWidget, FSubsWidget}) list->setColumnWidth(0, 380);
@@ -51,19 +51,21 @@ TSubsForm::TSubsForm(IWindowSystem& windowSystem, QWidget* parent)
   layout->addWidget(FSubsWidget, 2);
   layout->addWidget(box);
 
-  FGroups = std::make_unique<QtReportList>(*FGroupsWidget);
-  FSubs = std::make_unique<QtReportList>(*FSubsWidget);
+  FGroups = std::make_unique<ui::QtReportList>(*FGroupsWidget);
+  FSubs = std::make_unique<ui::QtReportList>(*FSubsWidget);
 }
 
 TSubsForm::~TSubsForm() = default;
 
 void TSubsForm::Bind(TdlgSubs& logic) {
   connect(btnAdd, &QPushButton::clicked, this,
-          [this, &logic] { Guarded(FWindowSystem, [&logic] { logic.btnAddClick(); }); });
+          [this, &logic] { ui::Guarded(FWindowSystem, [&logic] { logic.btnAddClick(); }); });
   connect(btnDel, &QPushButton::clicked, this,
-          [this, &logic] { Guarded(FWindowSystem, [&logic] { logic.btnDelClick(); }); });
+          [this, &logic] { ui::Guarded(FWindowSystem, [&logic] { logic.btnDelClick(); }); });
 }
 
-int TSubsForm::ShowModal() { return exec() == QDialog::Accepted ? idOK : idCancel; }
+int TSubsForm::ShowModal() {
+  return exec() == QDialog::Accepted ? ui::idOK : ui::idCancel;
+}
 
-}  // namespace qp
+}  // namespace qp::dialogs

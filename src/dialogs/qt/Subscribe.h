@@ -2,15 +2,16 @@
 #pragma once
 
 #include <QDialog>
+
 #include <memory>
 
-#include "app/qt/QtWindowSystem.h"
 #include "dialogs/Subscribe.h"
+#include "ui/qt/QtWindowSystem.h"
 
 class QPushButton;
 class QTreeWidget;
 
-namespace qp {
+namespace qp::dialogs {
 
 // The upper list of all groups, "&Subscribe" and "&Unsubscribe" below it, the lower list of
 // subscribed groups, "OK" and "Cancel"; 530 x 420, centred. Bind connects the buttons to the
@@ -20,23 +21,23 @@ class TSubsForm : public QDialog, public ISubsView {
   Q_OBJECT
 
  public:
-  TSubsForm(IWindowSystem& windowSystem, QWidget* parent);
+  TSubsForm(ui::IWindowSystem& windowSystem, QWidget* parent);
   ~TSubsForm() override;
 
   void Bind(TdlgSubs& logic);
 
-  IListView& lvGroups() override { return *FGroups; }
-  IListView& lvSubs() override { return *FSubs; }
+  ui::IListView& lvGroups() override { return *FGroups; }
+  ui::IListView& lvSubs() override { return *FSubs; }
   int ShowModal() override;
 
  private:
-  IWindowSystem& FWindowSystem;
+  ui::IWindowSystem& FWindowSystem;
   QTreeWidget* FGroupsWidget = nullptr;
   QTreeWidget* FSubsWidget = nullptr;
   QPushButton* btnAdd = nullptr;
   QPushButton* btnDel = nullptr;
-  std::unique_ptr<QtReportList> FGroups;
-  std::unique_ptr<QtReportList> FSubs;
+  std::unique_ptr<ui::QtReportList> FGroups;
+  std::unique_ptr<ui::QtReportList> FSubs;
 };
 
-}  // namespace qp
+}  // namespace qp::dialogs

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+
 #include <filesystem>
 #include <memory>
 
@@ -18,12 +18,12 @@
 #include "app/Start.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtForms.h"
-#include "app/qt/QtWindowSystem.h"
 #include "dialogs/qt/HyperLbl.h"
 #include "store/Table.h"
 #include "support/TempDir.h"
+#include "ui/qt/QtWindowSystem.h"
 
-namespace qp {
+namespace qp::app {
 namespace {
 
 // One application for the whole program, never destroyed: Qt's teardown at process exit
@@ -40,14 +40,14 @@ QApplication& App() {
 }
 
 // Records message boxes instead of showing them, so nothing waits for a person.
-class RecordingWindowSystem : public QtWindowSystem {
+class RecordingWindowSystem : public ui::QtWindowSystem {
  public:
-  int MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons,
-                 TMsgIcon icon) override {
+  int MessageBox(const std::string& text, const std::string& caption, ui::TMsgButtons buttons,
+                 ui::TMsgIcon icon) override {
     (void)buttons;
     (void)icon;
     Boxes.push_back(caption + ": " + text);
-    return idOK;
+    return ui::idOK;
   }
   std::vector<std::string> Boxes;
 };
@@ -64,7 +64,7 @@ TEST(MainWindow, HoldsTheControlsOfTheLayout) {
   const std::string data = dir.File("data/");
   std::filesystem::create_directories(data);
   {
-    TTable servers;
+    store::TTable servers;
     servers.DatabaseName = data;
     servers.TableName = "Servers.DAT";
     servers.Open();
@@ -155,7 +155,7 @@ TEST(MainWindow, AFailingCommandIsReportedAndGoesNoFurther) {
   TfrmMain form(windowSystem, window);
   window.Bind(form);
   auto item = window.mnuServers().CreateItem(
-      "Broken", [](IMenuItem&) { throw Exception("Connection refused"); });
+      "Broken", [](ui::IMenuItem&) { throw Exception("Connection refused"); });
   window.mnuServers().Append(std::move(item)).Click();
   ASSERT_EQ(windowSystem.Boxes.size(), 1u);
   EXPECT_EQ(windowSystem.Boxes[0], "Quillpost: Connection refused.");
@@ -190,7 +190,7 @@ TEST(RunProgram, ClosingTheMainWindowEndsTheLoopAndRemovesTheScratchFolder) {
 
 TEST(HyperLabel, OpensItsUrlOnlyWhenReleasedOverIt) {
   App();
-  THyperLabel label("home");
+  dialogs::THyperLabel label("home");
   label.resize(100, 20);
   label.URL = "https://example.org/";
   std::vector<std::string> opened;
@@ -215,4 +215,4 @@ TEST(HyperLabel, OpensItsUrlOnlyWhenReleasedOverIt) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::app

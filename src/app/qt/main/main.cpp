@@ -1,0 +1,24 @@
+#include <QApplication>
+
+#include "app/Start.h"
+#include "app/qt/QtForms.h"
+#include "net/AntiFreeze.h"
+#include "ui/qt/QtWindowSystem.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  qp::net::RecordMainThread();
+  qp::net::SetAntiFreezePump([](bool allPending) {
+    if (allPending) {
+      QCoreApplication::processEvents();
+    } else {
+      // Qt has no "one message" call; a zero time budget handles what is ready and returns.
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 0);
+    }
+  });
+  qp::ui::QtWindowSystem windowSystem;
+  qp::app::TQtFormFactory forms(windowSystem);
+  const int exitCode = qp::app::RunProgram(windowSystem, forms);
+  windowSystem.App().MainWindow = nullptr;
+  return exitCode;
+}

@@ -1,0 +1,21 @@
+// Files and folders the program needs from the platform: the system temporary folder, unique
+// temporary files, a copy that never overwrites, and the executable's folder.
+#pragma once
+
+#include <string>
+
+namespace qp {
+
+// The system temporary folder ($TMPDIR when set, otherwise /tmp) with a trailing "/".
+// Read anew at each call.
+std::string GetTempFolder();
+// Creates a new, empty, uniquely named file in GetTempFolder() whose name starts with the
+// first three characters of prefix, and returns its full path. Throws EFCreateError on failure.
+std::string MakeTempFile(const std::string& prefix);
+// Copies the file from to the new file to. Returns false, leaving nothing behind, when to
+// already exists or anything fails; an existing file is never overwritten.
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+// The folder of the running executable with a trailing "/".
+std::string ExecutableFolder();
+
+}  // namespace qp

@@ -1,0 +1,92 @@
+// Part decoders for message reception and the registry that picks one for a body line.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/LineSource.h"
+#include "base/Streams.h"
+#include "base/StringList.h"
+
+namespace qp::message {
+
+class TMessage;
+
+enum TMessageDecoderPartKind { partUnknown, partText, partAttachment };
+
+// Removes the first of two leading dots: the server doubles a leading "." on every article
+// line (RFC 3977 section 3.1.1).
+std::string UnstuffLine(const std::string& line);
+// The same, changing line itself.
+void UnstuffLineInPlace(std::string& line);
+
+// Path of a new, empty, uniquely named file in the system temporary folder, for the content
+// of one attachment. Throws the platform's file error when none can be made.
+std::string MakeTempFileName();
+
+// Reads exactly one part of an article from a line source and writes its decoded content to
+// a stream. Reception creates one per part, gives it the line source, uses it once and frees
+// it. UI thread only.
+class TMessageDecoder {
+ public:
+  explicit TMessageDecoder(TMessage& message) : FMessage(message) {}
+  virtual ~TMessageDecoder() = default;
+  TMessageDecoder(const TMessageDecoder&) = delete;
+  TMessageDecoder& operator=(const TMessageDecoder&) = delete;
+
+  std::string FileName;
+  // The part's own header lines, each stored as name "=" value.
+  TStringList PartFields;
+  TMessageDecoderPartKind PartKind = partUnknown;
+
+  // The source that delivers the part's lines; it must outlive the decoder.
+  void SetSource(TLineSource& source) { FSource = &source; }
+  // Reads whatever header the part has and sets PartKind and FileName.
+  virtual void ReadPartHeader() = 0;
+  // Writes the part's decoded content to dest. Sets messageEnd when the article's final "."
+  // line was consumed. Returns the decoder of the part that follows directly, or null.
+  virtual std::unique_ptr<TMessageDecoder> ReadPartBody(TStream& dest, bool& messageEnd) = 0;
+  // True when the article's "." line arrived while the part header was read: the part has
+  // no content and the article has ended.
+  bool MessageEnded() const { return FMessageEnded; }
+
+ protected:
+  // The next line from the source, its line end removed.
+  std::string ReadLn();
+
+  TMessage& FMessage;
+  bool FMessageEnded = false;
+
+ private:
+  TLineSource* FSource = nullptr;
+};
+
+// Recognises the first line of a part and creates the decoder that reads it. Owned by the
+// registry.
+class TMessageDecoderInfo {
+ public:
+  virtual ~TMessageDecoderInfo() = default;
+  // A new decoder when line starts a part this detector knows, otherwise null.
+  virtual std::unique_ptr<TMessageDecoder> DetectStart(TMessage& message,
+                                                       const std::string& line) const = 0;
+};
+
+// The process-wide ordered list of detectors: "MIME", then "UUE". It is filled on first use
+// and read-only afterwards; RegisterDecoder is for start-up only (not thread-safe).
+class TMessageDecoderList {
+ public:
+  static void RegisterDecoder(const std::string& name, std::unique_ptr<TMessageDecoderInfo> info);
+  // Asks the detectors in registry order; the first decoder returned wins.
+  static std::unique_ptr<TMessageDecoder> FindDecoder(TMessage& message, const std::string& line);
+  static std::vector<std::string> Names();
+
+ private:
+  struct TEntry {
+    std::string Name;
+    std::unique_ptr<TMessageDecoderInfo> Info;
+  };
+  static std::vector<TEntry>& Entries();
+};
+
+}  // namespace qp::message

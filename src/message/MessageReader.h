@@ -1,0 +1,46 @@
+// Reads one article from a line source into a TMessage: header lines, then the body split into
+// plain lines, text parts and attachments (RFC 2045, RFC 2046; uuencoded blocks in plain text).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/Component.h"
+#include "base/LineSource.h"
+#include "message/Message.h"
+#include "message/MessageCoder.h"
+
+namespace qp::message {
+
+// The reception of one article. Made for one retrieval by the NNTP client over its
+// connection, or by tests and fuzzers over lines in memory; the source and the work component
+// must outlive it. Runs on the caller's thread, blocking on the source for each line.
+class TMessageReader {
+ public:
+  // Lines come from source; the read work brackets are opened on work (the client, whose
+  // work events report the progress).
+  TMessageReader(TLineSource& source, TComponent& work) : FSource(source), FWork(work) {}
+
+  // Reads header lines into message.Headers up to the line terminator ("" for ARTICLE: the
+  // empty line; "." for HEAD), then applies them. Returns false when a "." line ended the
+  // header (the article has no body). Raises what the source or ApplyHeaders raise.
+  bool ReadMessageHeader(TMessage& message, const std::string& terminator);
+  // Reads the body up to the line terminator, or up to the point where a part reader
+  // consumed the article's "." line, into message.Body and message.MessageParts. Raises
+  // ENetException "Unknown Message Part Type.", the decoders' failures, file errors and the
+  // source's failures; what was complete before a failure stays in the message.
+  void ReadMessageBody(TMessage& message, const std::string& terminator);
+
+ private:
+  // Read the part of decoder into a new TText / TAttachment of message, free decoder and
+  // return the decoder of the part that follows directly (or null).
+  std::unique_ptr<TMessageDecoder> StoreTextPart(std::unique_ptr<TMessageDecoder> decoder,
+                                                 TMessage& message, bool& messageEnd);
+  std::unique_ptr<TMessageDecoder> StoreAttachmentPart(std::unique_ptr<TMessageDecoder> decoder,
+                                                       TMessage& message, bool& messageEnd);
+
+  TLineSource& FSource;
+  TComponent& FWork;
+};
+
+}  // namespace qp::message

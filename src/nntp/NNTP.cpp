@@ -1,0 +1,155 @@
+#include "nntp/NNTP.h"
+
+#include <algorithm>
+
+#include "base/InternetText.h"
+#include "base/SysUtils.h"
+
+namespace qp::nntp {
+
+namespace {
+
+bool IsAuthenticationDemand(int16_t code) {
+  return code == 480 || code == 450;
+}
+
+}  // namespace
+
+TNNTP::TNNTP() {
+  Port = 119;
+}
+
+void TNNTP::Connect(int timeout) {
+  TMessageClient::Connect(timeout);
+  try {
+    switch (GetResponse({})) {
+      case 200:
+        FGreetingResult = 0;
+        break;
+      case 201:
+        FGreetingResult = 1;
+        break;
+      case 502:
+        throw ENNTPConnectionRefused();
+      default:
+        // 400 (service not available) and every greeting we do not know: give the server up.
+        FGreetingResult = 3;
+        break;
+    }
+    if (Mode == mtReader) {
+      FModeResult = SendCmd("mode reader", std::vector<int16_t>{}) == 200 ? 4 : 5;
+    } else if (Mode == mtStream) {
+      FModeResult = SendCmd("mode stream", std::vector<int16_t>{}) == 203 ? 0 : 1;
+    }
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void TNNTP::Disconnect() {
+  try {
+    if (Connected()) WriteLn("Quit");
+  } catch (const ENetException&) {
+    // The peer may already be gone; closing our side below is all that is left to do.
+  }
+  TMessageClient::Disconnect();
+}
+
+int16_t TNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& allowed) {
+  const int16_t code = TMessageClient::SendCmd(command, std::vector<int16_t>{});
+  if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
+  TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
+  TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
+  return TMessageClient::SendCmd(command, allowed);
+}
+
+void TNNTP::SelectGroup(const std::string& group) {
+  SendCmd("Group " + group, std::vector<int16_t>{211});
+  std::string rest = ReplyText().size() > 4 ? ReplyText().substr(4) : std::string();
+  const uint32_t count = TextToCardinal(CutToken(rest, " "));
+  const uint32_t first = TextToCardinal(CutToken(rest, " "));
+  const uint32_t last = TextToCardinal(CutToken(rest, " "));
+  FArticleCount = count;
+  FFirstArticle = first;
+  FLastArticle = last;
+}
+
+void TNNTP::ListGroups(TStringList& list) {
+  SendCmd("List", std::vector<int16_t>{215});
+  Capture(list, ".", true);
+}
+
+void TNNTP::FetchOverview(const std::string& range, TStringList& list) {
+  SendCmd("xover " + range, std::vector<int16_t>{224});
+  Capture(list, ".", true);
+}
+
+void TNNTP::FetchOverview(const std::string& range, const TLineSink& onLine) {
+  SendCmd("xover " + range, std::vector<int16_t>{224});
+  Capture(onLine, ".", true);
+}
+
+bool TNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
+                            message::TMessage& message) {
+  std::string command = "Article";
+  if (number >= 1) {
+    command += " " + std::to_string(number);
+  } else if (!messageId.empty()) {
+    command += " <" + messageId + ">";
+  }
+  const int16_t code = SendCmd(command, std::vector<int16_t>{});
+  if (code == 421 || code == 422 || code == 423 || code == 430) return false;
+  if (code < 220 || code > 223) throw EResponseError(ReplyText());
+  if (messageId.empty()) {
+    std::string rest = ReplyText();
+    CutToken(rest, " ");
+    FArticleNumber = TextToCardinal(CutToken(rest, " "));
+    FArticleMessageId = rest;
+  }
+  message.Clear();
+  // 220 carries header and body, 221 the header only, 222 the body only, 223 neither.
+  bool readBody = code == 222;
+  if (code == 220 || code == 221) readBody = ReadMessageHeader(message, "") && code == 220;
+  if (readBody) ReadMessageBody(message, ".");
+  return true;
+}
+
+void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
+                              std::string& from, TDateTime& date, std::string& messageId,
+                              std::string& references, uint32_t& byteCount, uint32_t& lineCount,
+                              std::string& rest) {
+  // Some servers mark an empty field with a backspace between two TABs.
+  std::string unmarked;
+  std::string_view remaining(line);
+  if (line.find("\t\b\t") != std::string::npos) {
+    unmarked = StringReplaceAll(line, "\t\b\t", "\t");
+    remaining = unmarked;
+  }
+  // Cutting at TAB the way CutToken does, on a view: this runs once per article header.
+  const auto cut = [&remaining]() {
+    const std::size_t tab = remaining.find('\t');
+    const std::string_view token = remaining.substr(0, tab);
+    remaining = tab == std::string_view::npos ? std::string_view() : remaining.substr(tab + 1);
+    return token;
+  };
+  number = TextToCardinal(cut());
+  subject = cut();
+  from = cut();
+  date = InternetDateToLocal(cut());
+  messageId = cut();
+  references = cut();
+  byteCount = TextToCardinal(cut());
+  lineCount = TextToCardinal(cut());
+  rest = remaining;
+}
+
+void TNNTP::ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
+                           std::string& status) {
+  name = CutToken(line, " ");
+  high = TextToCardinal(CutToken(line, " "));
+  low = TextToCardinal(CutToken(line, " "));
+  status = line;
+}
+
+}  // namespace qp::nntp

@@ -1,0 +1,111 @@
+// The news-server client the reader drives (RFC 3977 reader commands): connect in reader
+// mode, log in when the server asks (AUTHINFO USER/PASS, RFC 4643), select a group, list all
+// groups, fetch overview lines and retrieve one article into a message. It also supplies the
+// parsers that take group-list and overview lines apart.
+//
+// The main window owns one instance for every server; it sets Host, Port and the login
+// before each Connect. Every operation blocks the calling (UI) thread on the connection.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/DateTime.h"
+#include "base/StringList.h"
+#include "message/Message.h"
+#include "net/NetExceptions.h"
+#include "nntp/MessageClient.h"
+
+namespace qp::nntp {
+
+enum TModeType { mtStream, mtIHAVE, mtReader };
+
+// The greeting was 502: the server will not talk to us.
+class ENNTPConnectionRefused : public net::EProtocolReplyError {
+ public:
+  ENNTPConnectionRefused()
+      : net::EProtocolReplyError(502, "Connection explicitly refused by NNTP server.") {}
+};
+
+// An ARTICLE reply that is neither a delivery nor one of the "no such article" codes.
+class EResponseError : public ENetException {
+ public:
+  using ENetException::ENetException;
+};
+
+// Event types of the transfer commands this reader never sends; kept so the component
+// publishes the same events as any news client.
+using TNewsTransportEvent = std::function<void(TStringList& AMsg)>;
+using TEventNewsgroupList =
+    std::function<void(const std::string& ANewsgroup, uint32_t ALow, uint32_t AHigh,
+                       const std::string& AType, bool& ACanContinue)>;
+using TEventNewNewsList = std::function<void(const std::string& AMsgID, bool& ACanContinue)>;
+
+class TNNTP : public TMessageClient {
+ public:
+  TNNTP();
+
+  TModeType Mode = mtReader;
+  bool SetMode = true;    // stored only
+  std::string NewsAgent;  // stored only
+  TNewsTransportEvent OnSendCheck, OnSendIHAVE, OnSendTakeThis;
+  TEventNewsgroupList OnNewsgroupList, OnNewGroupsList;
+  TEventNewNewsList OnNewNewsList;
+
+  // 0 after greeting 200, 1 after 201, 3 after 400 (and after any greeting this client does
+  // not know, which it gives up on like 400).
+  int GreetingResult() const { return FGreetingResult; }
+  // After "mode stream": 0 for 203, else 1. After "mode reader": 4 for 200, else 5.
+  int ModeResult() const { return FModeResult; }
+  uint32_t ArticleCount() const { return FArticleCount; }
+  uint32_t FirstArticle() const { return FFirstArticle; }
+  uint32_t LastArticle() const { return FLastArticle; }
+  uint32_t ArticleNumber() const { return FArticleNumber; }
+  const std::string& ArticleMessageId() const { return FArticleMessageId; }
+
+  // Opens the connection, reads the greeting and enters the configured mode. A 502 greeting
+  // raises ENNTPConnectionRefused; any failure after the TCP connect disconnects first.
+  void Connect(int timeout = -1) override;
+  // Sends "Quit" (no reply is read) when connected, then closes in every case.
+  void Disconnect() override;
+
+  // Every command of this client passes here: a 480 or 450 reply ("authentication
+  // required") is answered with AUTHINFO USER and PASS and the command is sent once more.
+  using net::TTCPConnection::SendCmd;
+  int16_t SendCmd(const std::string& command, const std::vector<int16_t>& allowed) override;
+
+  // "Group <name>", 211 expected; sets ArticleCount, FirstArticle, LastArticle.
+  void SelectGroup(const std::string& group);
+  // "List", 215 expected; appends every line of the listing to list.
+  void ListGroups(TStringList& list);
+  // "xover <range>", 224 expected; appends one overview line per article to list.
+  void FetchOverview(const std::string& range, TStringList& list);
+  // The same, handing each overview line to onLine as it arrives.
+  void FetchOverview(const std::string& range, const TLineSink& onLine);
+  // "Article [n | <id>]": true when the article was delivered into message; false for 421,
+  // 422, 423 and 430, leaving message untouched; EResponseError for any other reply.
+  bool RetrieveArticle(uint32_t number, const std::string& messageId, message::TMessage& message);
+
+  // Takes an overview line apart at its TABs. Never raises: bad numbers give 0, a bad date
+  // the value that converting an unparsable date gives.
+  static void ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
+                                std::string& from, TDateTime& date, std::string& messageId,
+                                std::string& references, uint32_t& byteCount, uint32_t& lineCount,
+                                std::string& rest);
+  // Takes a group-list line ("name high low status") apart.
+  static void ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
+                             std::string& status);
+
+ private:
+  int FGreetingResult = 0;
+  int FModeResult = 0;
+  uint32_t FArticleCount = 0;
+  uint32_t FFirstArticle = 0;
+  uint32_t FLastArticle = 0;
+  uint32_t FArticleNumber = 0;
+  std::string FArticleMessageId;
+};
+
+}  // namespace qp::nntp

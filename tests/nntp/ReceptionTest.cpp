@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "base/LineSource.h"
+#include "message/MessageReader.h"
+#include "nntp/MessageClient.h"
+#include "support/Encoders.h"
+#include "support/LoopbackServer.h"
+#include "support/MessageFixtures.h"
+
+namespace qp::nntp {
+namespace {
+
+using message::TAttachment;
+using message::TMessage;
+using test::AttachmentAt;
+using test::Crlf;
+using test::ReadWholeFile;
+using test::TempFolderTest;
+using test::TextAt;
+
+// Where the reception gets its article from: lines in memory, or a loopback server that
+// sends it whole or one byte at a time to a message client.
+enum class Source { Memory, LoopbackWhole, LoopbackBytewise };
+
+const char* SourceName(Source source) {
+  switch (source) {
+    case Source::Memory:
+      return "Memory";
+    case Source::LoopbackWhole:
+      return "LoopbackWhole";
+    default:
+      return "LoopbackBytewise";
+  }
+}
+
+// Reads article as the NNTP client does for ARTICLE: Clear, the header up to the empty line
+// and, when the header was not ended by ".", the body up to ".". Exceptions pass out.
+bool ReceiveFrom(Source source, const std::string& article, message::TMessage& message) {
+  message.Clear();
+  if (source == Source::Memory) {
+    TStringLineSource lines(article);
+    TComponent work;
+    message::TMessageReader reader(lines, work);
+    const bool hasBody = reader.ReadMessageHeader(message, "");
+    if (hasBody) reader.ReadMessageBody(message, ".");
+    return hasBody;
+  }
+  const bool bytewise = source == Source::LoopbackBytewise;
+  test::LoopbackServer server([&](test::PeerSession& session) {
+    if (bytewise) {
+      for (const char c : article) session.Send(std::string_view(&c, 1));
+    } else {
+      session.Send(article);
+    }
+    session.WaitClosed();
+  });
+  TMessageClient client;
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.Connect();
+  struct Disconnector {
+    TMessageClient& Client;
+    ~Disconnector() { Client.Disconnect(); }
+  } disconnect{client};
+  const bool hasBody = client.ReadMessageHeader(message, "");
+  if (hasBody) client.ReadMessageBody(message, ".");
+  return hasBody;
+}
+
+// Every case runs over the memory source and over loopback, whole and byte by byte.
+class Reception : public TempFolderTest, public ::testing::WithParamInterface<Source> {
+ protected:
+  bool Receive(const std::string& article) { return ReceiveFrom(GetParam(), article, Msg); }
+  message::TMessage Msg;
+};
+
+TEST_P(Reception, HeaderEndedByDotHasNoBody) {
+  EXPECT_FALSE(Receive(Crlf({"Subject: x", ".", "body that is never read", "."})));
+  EXPECT_EQ(Msg.Headers, (TStringList{"Subject: x"}));
+  EXPECT_EQ(Msg.Subject, "x");
+  EXPECT_EQ(Msg.Body.Count(), 0);
+}
+
+TEST_P(Reception, FoldedSubjectAndStuffedLines) {
+  EXPECT_TRUE(Receive(
+      Crlf({"Subject: a", "\tb", "..X-Odd: stuffed", "", "...", "..x", "--", "plain", "."})));
+  EXPECT_EQ(Msg.Headers, (TStringList{"Subject: a", "\tb", ".X-Odd: stuffed"}));
+  EXPECT_EQ(Msg.Subject, "a b");
+  EXPECT_EQ(Msg.Body, (TStringList{"..", ".x", "--", "plain"}));
+  EXPECT_EQ(Msg.MessageParts.Count(), 0);
+}
+
+TEST_P(Reception, MultipartMixedWithTextAndBase64Image) {
+  const std::string jpeg = test::BinaryPattern(300);
+  const std::string article =
+      Crlf({"Content-Type: multipart/mixed; boundary=\"XyZ\"", "", "preamble", "--XyZ",
+            "Content-Type: text/plain", "", "hello", "", "world", "--xyz",
+            "Content-Type: image/jpeg; name=\"a.jpg\"", "Content-Transfer-Encoding: base64", ""}) +
+      test::Base64Lines(jpeg) + Crlf({"--XyZ--", "epilogue", "."});
+  ASSERT_TRUE(Receive(article));
+  EXPECT_EQ(Msg.Body, (TStringList{"preamble", "epilogue"}));
+  ASSERT_EQ(Msg.MessageParts.Count(), 2);
+  EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"hello", "", "world"}));
+  message::TAttachment& image = AttachmentAt(Msg, 1);
+  EXPECT_EQ(image.FileName, "a.jpg");
+  EXPECT_EQ(ReadWholeFile(image.StoredPath), jpeg);
+  EXPECT_EQ(Msg.BoundaryStack.Count(), 0);
+}
+
+TEST_P(Reception, NestedAlternativeKeepsPartsInOrder) {
+  ASSERT_TRUE(Receive(Crlf({"Content-Type: multipart/mixed; boundary=outer",
+                            "Content-Transfer-Encoding: 7bit",
+                            "",
+                            "--outer",
+                            "Content-Type: multipart/alternative;",
+                            " boundary=\"inner\"",
+                            "",
+                            "--inner",
+                            "Content-Type: text/plain",
+                            "",
+                            "plain text",
+                            "--inner",
+                            "Content-Type: text/html",
+                            "",
+                            "<p>html</p>",
+                            "--inner--",
+                            "between",
+                            "--outer",
+                            "Content-Type: text/plain",
+                            "",
+                            "last",
+                            "--outer--",
+                            "."})));
+  ASSERT_EQ(Msg.MessageParts.Count(), 4);
+  EXPECT_EQ(TextAt(Msg, 0).Lines.Count(), 0);
+  EXPECT_EQ(TextAt(Msg, 1).Lines, (TStringList{"plain text"}));
+  EXPECT_EQ(TextAt(Msg, 2).Lines, (TStringList{"<p>html</p>"}));
+  EXPECT_EQ(TextAt(Msg, 3).Lines, (TStringList{"last"}));
+  EXPECT_EQ(Msg.Body, (TStringList{"between"}));
+}
+
+TEST_P(Reception, QuotedPrintableSinglePart) {
+  ASSERT_TRUE(Receive(Crlf({"Content-Type: text/plain; charset=iso-8859-1",
+                            "Content-Transfer-Encoding: quoted-printable", "", "caf=E9 au", "",
+                            "soft=", "ly joined", "", "."})));
+  EXPECT_EQ(Msg.Body.Count(), 0);
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"caf\xE9 au", "", "softly joined", ""}));
+}
+
+TEST_P(Reception, Base64SinglePartZip) {
+  const std::string zip = test::BinaryPattern(1000);
+  ASSERT_TRUE(Receive(
+      Crlf({"Content-Type: application/zip; name=a.zip", "Content-Transfer-Encoding: base64", ""}) +
+      test::Base64Lines(zip, 64) + Crlf({"."})));
+  EXPECT_EQ(Msg.Body.Count(), 0);
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(AttachmentAt(Msg, 0).FileName, "a.zip");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), zip);
+}
+
+TEST_P(Reception, UuencodedAndXxencodedBlocks) {
+  const std::string first = test::BinaryPattern(100), second = test::BinaryPattern(200);
+  const std::string xx = test::BinaryPattern(95);
+  ASSERT_TRUE(Receive(Crlf({"Subject: blocks", "", "intro", "begin 644 one.bin"}) +
+                      test::UuLines(first) + Crlf({"`", "end", "between", "BEGIN 644 x.bin"}) +
+                      test::UuLines(second) + Crlf({" end ", "begin 600 xx.dat"}) +
+                      test::XxLines(xx) + Crlf({"+", "END", "outro", "."})));
+  EXPECT_EQ(Msg.Body, (TStringList{"intro", "between", "outro"}));
+  ASSERT_EQ(Msg.MessageParts.Count(), 3);
+  EXPECT_EQ(AttachmentAt(Msg, 0).FileName, "one.bin");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), first);
+  EXPECT_EQ(AttachmentAt(Msg, 1).FileName, "x.bin");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 1).StoredPath), second);
+  EXPECT_EQ(AttachmentAt(Msg, 2).FileName, "xx.dat");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 2).StoredPath), xx);
+}
+
+TEST_P(Reception, BeginLinesThatStartNothing) {
+  ASSERT_TRUE(Receive(
+      Crlf({"", "begin 0644 x", "begin 644", "begin abc x", "begin 0x1 x", "begin $12 x", "."})));
+  EXPECT_EQ(Msg.Body, (TStringList{"begin 0644 x", "begin 644", "begin abc x", "begin 0x1 x",
+                                   "begin $12 x"}));
+}
+
+TEST_P(Reception, AttachmentDispositionWithoutName) {
+  ASSERT_TRUE(Receive(Crlf({"Content-Type: multipart/mixed; boundary=b",
+                            "",
+                            "--b",
+                            "Content-Type: text/plain",
+                            "Content-Disposition: attachment",
+                            "",
+                            "data",
+                            "--b",
+                            "Content-Type: application/octet-stream",
+                            "Content-Disposition: attachment;",
+                            "\tfilename=\"a b.zip\"",
+                            "",
+                            "zip",
+                            "--b",
+                            "Content-Disposition: inline",
+                            "Content-Type: image/gif",
+                            "",
+                            "gif",
+                            "--b--",
+                            "."})));
+  ASSERT_EQ(Msg.MessageParts.Count(), 3);
+  EXPECT_EQ(AttachmentAt(Msg, 0).FileName, "");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), "data\r\n");
+  EXPECT_EQ(AttachmentAt(Msg, 1).FileName, "a b.zip");
+  EXPECT_EQ(TextAt(Msg, 2).Lines, (TStringList{"gif"}));
+}
+
+TEST_P(Reception, ContinuationBeforeAnyPartHeaderIsIgnored) {
+  ASSERT_TRUE(
+      Receive(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b", " stray: continuation",
+                    "Content-Type: text/plain", "", "t", "--b--", "."})));
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"t"}));
+}
+
+TEST_P(Reception, ArticleEndInsidePartHeaderEndsTheMessage) {
+  ASSERT_TRUE(Receive(
+      Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b", "Content-Type: text/plain", "",
+            "first", "--b", "Content-Type: text/plain", "."})));
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"first"}));
+}
+
+TEST_P(Reception, ArticleEndInsideUuencodedBlockEndsTheMessage) {
+  const std::string bytes = test::BinaryPattern(90);
+  ASSERT_TRUE(
+      Receive(Crlf({"", "text", "begin 644 cut.bin"}) + test::UuLines(bytes) + Crlf({"."})));
+  EXPECT_EQ(Msg.Body, (TStringList{"text"}));
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), bytes);
+}
+
+TEST_P(Reception, UnrecognizedUuencodingFails) {
+  try {
+    Receive(Crlf({"", "before", "begin 644 small.txt", "#86)C", "`", "end", "."}));
+    FAIL() << "no failure";
+  } catch (const ENetException& e) {
+    EXPECT_EQ(e.Message(), "Unrecognized UUE encoding scheme.");
+  }
+  EXPECT_EQ(Msg.Body, (TStringList{"before"}));
+  EXPECT_EQ(Msg.MessageParts.Count(), 0);
+  EXPECT_EQ(FilesInTemp(), 0);
+}
+
+TEST_P(Reception, UnevenBase64LineFailsWithoutAddingThePart) {
+  try {
+    Receive(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b", "", "kept", "--b",
+                  "Content-Type: application/octet-stream; name=x",
+                  "Content-Transfer-Encoding: base64", "", "QUJD", "QUJ", "--b--", "."}));
+    FAIL() << "no failure";
+  } catch (const ENetException& e) {
+    EXPECT_EQ(e.Message(), "Uneven size in DecodeToStream.");
+  }
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"kept"}));
+  EXPECT_EQ(FilesInTemp(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, Reception,
+                         ::testing::Values(Source::Memory, Source::LoopbackWhole,
+                                           Source::LoopbackBytewise),
+                         [](const auto& info) { return std::string(SourceName(info.param)); });
+
+}  // namespace
+}  // namespace qp::nntp
