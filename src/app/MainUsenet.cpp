@@ -196,7 +196,8 @@ void TfrmMain::lvMsgsDblClick() {
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const THourglass hourglass(WindowSystem.Screen());
-  const uint32_t number = selected->Data();
+  // Article numbers are 32-bit until the NNTP client takes wider ones.
+  const uint32_t number = static_cast<uint32_t>(selected->Data());
   if (!netNews->RetrieveArticle(number, "", *netMsg)) {
     // The article is gone from the server: show nothing rather than the previous article.
     memMsg.Clear();

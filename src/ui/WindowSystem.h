@@ -50,9 +50,9 @@ class IListItem {
   virtual void SetCaption(const std::string& caption) = 0;
   virtual void AddSubItem(const std::string& text) = 0;
   virtual std::vector<std::string> SubItems() const = 0;
-  // A 32-bit unsigned number kept with the row (an article number).
-  virtual uint32_t Data() const = 0;
-  virtual void SetData(uint32_t data) = 0;
+  // An unsigned number kept with the row (an article number, which may exceed 32 bits).
+  virtual uint64_t Data() const = 0;
+  virtual void SetData(uint64_t data) = 0;
   virtual int ImageIndex() const = 0;
   virtual void SetImageIndex(int index) = 0;
   virtual int Index() const = 0;
@@ -78,6 +78,10 @@ class IListView {
   virtual bool Visible() const = 0;
   // Moves the control to the given vertical position within its parent.
   virtual void SetTop(int top) = 0;
+  // Brackets a fill of many rows: the list sorts and repaints once, at the outermost
+  // EndUpdate, instead of after every row.
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
 };
 
 // A multi-line text control. A text added with line breaks (CR LF, LF or CR) makes several

@@ -70,8 +70,8 @@ class FakeListItem : public ui::IListItem {
   void SetCaption(const std::string& caption) override { FCaption = caption; }
   void AddSubItem(const std::string& text) override { FSubItems.push_back(text); }
   std::vector<std::string> SubItems() const override { return FSubItems; }
-  uint32_t Data() const override { return FData; }
-  void SetData(uint32_t data) override { FData = data; }
+  uint64_t Data() const override { return FData; }
+  void SetData(uint64_t data) override { FData = data; }
   int ImageIndex() const override { return FImageIndex; }
   void SetImageIndex(int index) override { FImageIndex = index; }
   int Index() const override;
@@ -83,7 +83,7 @@ class FakeListItem : public ui::IListItem {
   FakeListView& FList;
   std::string FCaption;
   std::vector<std::string> FSubItems;
-  uint32_t FData = 0;
+  uint64_t FData = 0;
   int FImageIndex = -1;
   bool FSelected = false;
 };
@@ -101,12 +101,16 @@ class FakeListView : public ui::IListView {
   void Hide() override { FVisible = false; }
   bool Visible() const override { return FVisible; }
   void SetTop(int top) override { Top = top; }
+  void BeginUpdate() override { ++UpdateDepth; }
+  void EndUpdate() override { --UpdateDepth; }
 
   // Selects only the row at index (-1: none).
   void Select(int index);
   // The captions of the rows, in order.
   std::vector<std::string> Captions() const;
   int Top = 0;
+  // Open BeginUpdate brackets.
+  int UpdateDepth = 0;
 
  private:
   friend class FakeListItem;

@@ -111,8 +111,10 @@ class QtReportItem : public IListItem {
     for (int column = 1; column <= FSubItems; ++column) texts.push_back(FromQ(FItem->text(column)));
     return texts;
   }
-  uint32_t Data() const override { return FItem->data(0, kDataRole).toUInt(); }
-  void SetData(uint32_t data) override { FItem->setData(0, kDataRole, data); }
+  uint64_t Data() const override { return FItem->data(0, kDataRole).toULongLong(); }
+  void SetData(uint64_t data) override {
+    FItem->setData(0, kDataRole, QVariant::fromValue<qulonglong>(data));
+  }
   int ImageIndex() const override { return FImage; }
   void SetImageIndex(int index) override { FImage = index; }
   int Index() const override { return FItem->treeWidget()->indexOfTopLevelItem(FItem); }
@@ -132,8 +134,10 @@ class QtIconItem : public IListItem {
   void SetCaption(const std::string& caption) override { FItem->setText(ToQ(caption)); }
   void AddSubItem(const std::string& text) override { FSubItems.push_back(text); }
   std::vector<std::string> SubItems() const override { return FSubItems; }
-  uint32_t Data() const override { return FItem->data(kDataRole).toUInt(); }
-  void SetData(uint32_t data) override { FItem->setData(kDataRole, data); }
+  uint64_t Data() const override { return FItem->data(kDataRole).toULongLong(); }
+  void SetData(uint64_t data) override {
+    FItem->setData(kDataRole, QVariant::fromValue<qulonglong>(data));
+  }
   int ImageIndex() const override {
     const QVariant image = FItem->data(kImageRole);
     return image.isValid() ? image.toInt() : -1;
@@ -192,6 +196,14 @@ bool QtListBase::Visible() const {
 
 void QtListBase::SetTop(int top) {
   (void)top;
+}
+
+void QtListBase::BeginUpdate() {
+  if (FUpdateDepth++ == 0) FControl.setUpdatesEnabled(false);
+}
+
+void QtListBase::EndUpdate() {
+  if (FUpdateDepth > 0 && --FUpdateDepth == 0) FControl.setUpdatesEnabled(true);
 }
 
 QtReportList::QtReportList(QTreeWidget& widget) : QtListBase(widget), FWidget(widget) {}

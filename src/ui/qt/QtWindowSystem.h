@@ -66,12 +66,15 @@ class QtListBase : public IListView {
   bool Visible() const override;
   // The window's layouts place the lists, so a position asked for changes nothing.
   void SetTop(int top) override;
+  void BeginUpdate() override;
+  void EndUpdate() override;
 
  protected:
   std::vector<std::unique_ptr<IListItem>> FItems;  // in row order
 
  private:
   QWidget& FControl;
+  int FUpdateDepth = 0;
 };
 
 // A report-style list on a QTreeWidget without a tree.
