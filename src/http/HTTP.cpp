@@ -111,7 +111,12 @@ std::string THTTP::PrepareRequest(THTTPMethod method, const std::string& url) {
   std::string portText = parts.Port;
   int64_t port = 0;
   if (!TryStrToInt64(portText, port) && parts.Protocol.empty()) portText = IntToStr(Port);
-  if (!TryStrToInt64(portText, port) || port < 0 || port > 65535) port = -1;
+  if (!TryStrToInt64(portText, port)) {
+    port = -1;
+  } else if (port < 1 || port > 65535) {
+    // A socket would quietly cut it to 16 bits and reach some other port.
+    throw ENetException("Invalid port number '" + portText + "'");
+  }
 
   if (SelectHostAndPort(parts.Protocol, host, static_cast<int>(port))) {
     target = (parts.Protocol.empty() ? FRequestURI.Protocol : parts.Protocol) + "://" +

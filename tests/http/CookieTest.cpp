@@ -46,12 +46,9 @@ TEST_F(CookieTest, LongestPathFirstAndOnlyMatchingPaths) {
   manager.StoreSetCookie("b=2; path=/", "h");
   EXPECT_EQ(For("h", "/news/today/"), "a=1; b=2");
   EXPECT_EQ(For("h", "/"), "b=2");
-}
-
-TEST_F(CookieTest, EqualPathsNewestFirst) {
-  manager.StoreSetCookie("first=1; path=/", "h");
-  manager.StoreSetCookie("second=2; path=/", "h");
-  EXPECT_EQ(For("h", "/"), "second=2; first=1");
+  // Equal paths: the newest first.
+  manager.StoreSetCookie("c=3; path=/", "h");
+  EXPECT_EQ(For("h", "/"), "c=3; b=2");
 }
 
 TEST_F(CookieTest, DomainMustFitTheHostThatSetIt) {
@@ -153,15 +150,6 @@ TEST_F(CookieTest, WhatIsNotSent) {
   EXPECT_EQ(manager.CookieHeaderFor(RequestTo("h", "/"), true), "nopath=3; secret=1");
 }
 
-TEST_F(CookieTest, NewCookieHandlerCanRefuse) {
-  manager.OnNewCookie = [](TCookieManager&, TNetscapeCookie& cookie, bool& accept) {
-    accept = cookie.Name != "tracker";
-  };
-  manager.StoreSetCookie("tracker=1", "h");
-  manager.StoreSetCookie("keep=1", "h");
-  EXPECT_EQ(For("h", "/"), "keep=1");
-}
-
 TEST_F(CookieTest, Cookie2ReadsItsPortList) {
   struct Row {
     const char* name;
@@ -213,15 +201,6 @@ TEST_F(CookieTest, StoreLimits) {
   EXPECT_EQ(store.CookieCollection().Find("h0", "d"), nullptr);
   store.StoreSetCookie("c=2", "h0");
   EXPECT_EQ(store.CookieCollection().Find("h0", "c")->Value, "2");
-}
-
-TEST(CookieManagerEvents, CreateAndDestroyAreReported) {
-  std::vector<std::string> events;
-  {
-    TCookieManager manager([&](TCookieManager&) { events.push_back("create"); });
-    manager.OnDestroy = [&](TCookieManager&) { events.push_back("destroy"); };
-  }
-  EXPECT_EQ(events, (std::vector<std::string>{"create", "destroy"}));
 }
 
 }  // namespace

@@ -117,25 +117,6 @@ TEST_F(HeaderInfoTest, LongRequestLinesAreNotFolded) {
   EXPECT_EQ(request.RawHeaders()[1], "User-Agent: " + request.UserAgent);
 }
 
-TEST_F(HeaderInfoTest, ClearingRestoresTheReaderValues) {
-  TRequestHeaderInfo request;
-  request.Accept = "x";
-  request.UserAgent = "y";
-  request.BasicAuthentication = true;
-  request.ProxyParams.ProxyServer = "proxy";
-  request.ProxyParams.ProxyPort = 8080;
-  request.ContentType = "text/plain";
-  request.RawHeaders().Add("X: y");
-  request.Clear();
-  EXPECT_EQ(request.Accept, "text/html, */*");
-  EXPECT_EQ(request.UserAgent, "Mozilla/3.0 (compatible; Quillpost)");
-  EXPECT_FALSE(request.BasicAuthentication);
-  EXPECT_EQ(request.ProxyParams.ProxyServer, "");
-  EXPECT_EQ(request.ProxyParams.ProxyPort, 0);
-  EXPECT_EQ(request.ContentType, "");
-  EXPECT_TRUE(request.RawHeaders().Empty());
-}
-
 TEST(Base64, EncodesEveryPaddingCase) {
   struct Row {
     std::string bytes, want;
@@ -185,13 +166,6 @@ TEST(BasicAuthentication, StepsWithAndWithoutCredentials) {
     EXPECT_EQ(basic.StepCount(), r.stepCount);
     EXPECT_EQ(basic.Realm, "Quillpost news");
   }
-}
-
-TEST(AuthSchemeRegistry, FindsBasicIgnoringCaseAndNothingElse) {
-  EXPECT_EQ(FindAuthScheme("basic"), &MakeAuthentication<TBasicAuthentication>);
-  EXPECT_EQ(FindAuthScheme("BASIC"), &MakeAuthentication<TBasicAuthentication>);
-  EXPECT_EQ(FindAuthScheme("Digest"), nullptr);
-  EXPECT_EQ(FindAuthScheme(""), nullptr);
 }
 
 }  // namespace

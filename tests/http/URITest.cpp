@@ -57,15 +57,6 @@ TEST(SplitURI, TakesTheURLApart) {
   }
 }
 
-TEST(SplitURI, RecordKeepsTheNormalisedTextAndNoCredentials) {
-  const TURI uri("http://joe:pw@h\\dir\\x.xml");
-  EXPECT_EQ(uri.URIText, "http://joe:pw@h/dir/x.xml");
-  EXPECT_EQ(uri.Host, "h");
-  EXPECT_EQ(uri.Path, "/dir/");
-  EXPECT_EQ(uri.Username, "");
-  EXPECT_EQ(uri.Password, "");
-}
-
 TEST(URIEncoding, PathAndQueryEncodersDifferOnlyInTheBlank) {
   struct Row {
     const char* name;
