@@ -71,8 +71,11 @@ void THTTP::PerformRequest(THTTPMethod method, const std::string& url, const TRe
   ++FRedirectCount;
   const int64_t startPosition = responseStream != nullptr ? responseStream->Position() : 0;
   FResponseComplete = false;
+  FCloseAfterResponse = false;
+  bool onTheWire = false;
   try {
     const std::string target = PrepareRequest(method, url);
+    onTheWire = true;
     // A kept connection is silent between requests: anything readable on it is the server's
     // close (of an idle connection) or bytes that belong to no request, so it is replaced.
     if (Connected() && (!InputBuffer().Empty() || IOHandler()->WaitReadable(0))) Disconnect();
@@ -83,7 +86,7 @@ void THTTP::PerformRequest(THTTPMethod method, const std::string& url, const TRe
   } catch (...) {
     // A response not read to its end leaves the connection at an unknown place in the
     // stream: it cannot carry the next request.
-    if (!FResponseComplete) FCloseAfterResponse = true;
+    if (onTheWire && !FResponseComplete) FCloseAfterResponse = true;
     FinishRequest();
     throw;
   }
@@ -230,8 +233,9 @@ void THTTP::SendRequest(THTTPMethod method, const std::string& target,
   Request.BuildRawHeaders();
   if (Request.ActiveAuthentication() != nullptr) FAuthenticationOrigin = RequestOrigin();
   if (FCookieManager != nullptr) {
-    // The reader's connections are never secure, so Secure cookies stay home.
-    const std::string cookies = FCookieManager->CookieHeaderFor(FRequestURI, false);
+    // Secure cookies go only over TLS (so, until there is a TLS layer, never).
+    const std::string cookies =
+        FCookieManager->CookieHeaderFor(FRequestURI, IsTLSHandler(IOHandler()));
     if (!cookies.empty()) Request.RawHeaders().AssignField("Cookie", cookies);
   }
 
