@@ -84,6 +84,7 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
       mnuServers(view.mnuServers()),
       dlgSave(view.dlgSave()),
       netNews(std::make_unique<nntp::TNNTP>()),
+      netHTTP(std::make_unique<http::THTTP>()),
       netMsg(std::make_unique<message::TMessage>()),
       AntiFreeze1(std::make_unique<net::TAntiFreeze>()),
       FView(view) {
@@ -100,6 +101,9 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
   };
   netNews->OnWorkEnd = [this](TComponent& sender, TWorkMode mode) { netNewsWorkEnd(sender, mode); };
   netNews->OnDisconnected = [this](TComponent&) { netNewsDisconnected(); };
+  // Every other property of netHTTP keeps its default, which is the reader's value (port 80,
+  // cookies allowed, HTTP/1.1, the reader's Accept and User-Agent).
+  netHTTP->ReadTimeout = 0;
 }
 
 TfrmMain::~TfrmMain() = default;

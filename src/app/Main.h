@@ -12,6 +12,7 @@
 #include "base/Component.h"
 #include "base/DateTime.h"
 #include "base/FileSystem.h"
+#include "http/HTTP.h"
 #include "message/Message.h"
 #include "net/AntiFreeze.h"
 #include "nntp/NNTP.h"
@@ -110,6 +111,9 @@ class TfrmMain {
   // The NNTP client for every server (read time-out 0: reads wait without limit), the
   // article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
+  // The HTTP client of the feed update: reads wait without limit, cookies are kept for the
+  // run, redirects are not followed; no progress events are handled.
+  std::unique_ptr<http::THTTP> netHTTP;
   std::unique_ptr<message::TMessage> netMsg;
   std::unique_ptr<net::TAntiFreeze> AntiFreeze1;
 
