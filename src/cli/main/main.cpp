@@ -3,15 +3,18 @@
 #include <string>
 #include <vector>
 
+#include "cli/FeedCommand.h"
 #include "cli/NewsCommand.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] != "news") {
-    std::cerr << qp::cli::NewsUsage;
+  const std::string command = args.empty() ? std::string() : args[0];
+  if (command != "news" && command != "feed") {
+    std::cerr << qp::cli::NewsUsage << qp::cli::FeedUsage;
     return 2;
   }
   args.erase(args.begin());
+  if (command == "feed") return qp::cli::RunFeedCommand(args, std::cout, std::cerr);
   return qp::cli::RunNewsCommand(args, std::cout, std::cerr);
 }
