@@ -2,12 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <memory>
+
 #include "base/Exception.h"
 #include "base/Streams.h"
 #include "cli/Json.h"
 #include "feed/FeedReader.h"
 #include "feed/NewsCollection.h"
-#include "feed/StreamBytes.h"
 #include "feed/XMLDocument.h"
 
 namespace qp::cli {
@@ -36,20 +37,18 @@ TFeedSource ParseArguments(const std::vector<std::string>& args) {
   throw EUsage("feed takes --file PATH");
 }
 
-// Fetches the document of a site into stream, as the feed update does for each active site.
-void FetchDocument(const std::string& url, TMemoryStream& stream) {
-  (void)stream;
+// Fetches the document of a site, as the feed update does for each active site.
+std::unique_ptr<TStream> FetchDocument(const std::string& url) {
   throw Exception("cannot fetch '" + url + "': this build reads local files only (--file PATH)");
 }
 
-// Reads the file up to its end, so a pipe (/dev/stdin, a process substitution) works too.
-void ReadDocumentFile(const std::string& path, TMemoryStream& stream) {
+// The file, read up to its end by the reader, so a pipe (/dev/stdin, a process substitution)
+// works too.
+std::unique_ptr<TStream> OpenDocumentFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     throw Exception("cannot read \"" + path + "\": it is a folder");
-  TFileStream file(path, TFileMode::fmOpenRead);
-  const feed::TStreamBytes bytes(file);
-  stream.WriteString(bytes.View());
+  return std::make_unique<TFileStream>(path, TFileMode::fmOpenRead);
 }
 
 // The site node of a tree that holds nothing else: an item's absolute index is its position
@@ -77,25 +76,28 @@ int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return 2;
   }
   try {
-    TMemoryStream stream;
-    if (source.IsFile)
-      ReadDocumentFile(source.Site, stream);
-    else
-      FetchDocument(source.Site, stream);
+    const std::unique_ptr<TStream> document =
+        source.IsFile ? OpenDocumentFile(source.Site) : FetchDocument(source.Site);
     feed::TXMLDocument xmlDoc;
     TListedSiteNode siteNode;
     feed::TNewsCollection feedItems;
-    const feed::TFeedFormat format = feed::ReadFeed(xmlDoc, stream, siteNode, feedItems);
+    const feed::TFeedFormat format = feed::ReadFeed(xmlDoc, *document, siteNode, feedItems);
+    // One output buffer, written in large pieces: a feed may hold many thousands of items.
     std::string buffer =
         TJsonObject().Str("site", source.Site).Str("format", FormatName(format)).Text() + '\n';
     for (int i = 0; i < feedItems.Count(); ++i) {
       const feed::TNewsItem& item = feedItems.Items(i);
-      buffer += TJsonObject()
-                    .Str("title", item.Title)
-                    .Str("link", item.Link)
-                    .Num("index", item.NodeIndex)
-                    .Text();
-      buffer += '\n';
+      buffer += "{\"title\":";
+      AppendJsonString(buffer, item.Title);
+      buffer += ",\"link\":";
+      AppendJsonString(buffer, item.Link);
+      buffer += ",\"index\":";
+      buffer += std::to_string(item.NodeIndex);
+      buffer += "}\n";
+      if (buffer.size() >= 1 << 16) {
+        out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        buffer.clear();
+      }
     }
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   } catch (const std::exception& e) {

@@ -79,14 +79,20 @@ void ParseTextFeed(TStream& stream, IFeedSiteNode& siteNode, TNewsCollection& fe
 
 TFeedFormat ReadFeed(TXMLDocument& xmlDoc, TStream& stream, IFeedSiteNode& siteNode,
                      TNewsCollection& feedItems) {
+  const TStreamBytes bytes(stream);
+  return ReadFeed(xmlDoc, bytes.View(), siteNode, feedItems);
+}
+
+TFeedFormat ReadFeed(TXMLDocument& xmlDoc, std::string_view bytes, IFeedSiteNode& siteNode,
+                     TNewsCollection& feedItems) {
   try {
-    xmlDoc.LoadFromStream(stream);
+    xmlDoc.LoadFromBytes(bytes);
     WalkFeedNodes(xmlDoc.ChildNodes(), siteNode, feedItems);
     return TFeedFormat::ffXML;
   } catch (const std::exception&) {
-    // Not XML (or a walk that failed half-way): the plain-text reading gets the whole stream.
+    // Not XML (or a walk that failed half-way): the plain-text reading gets the whole document.
   }
-  ParseTextFeed(stream, siteNode, feedItems);
+  ParseTextFeed(bytes, siteNode, feedItems);
   return TFeedFormat::ffText;
 }
 

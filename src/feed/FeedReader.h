@@ -50,5 +50,8 @@ void ParseTextFeed(TStream& stream, IFeedSiteNode& siteNode, TNewsCollection& fe
 // document was read. Throws what the plain-text reading throws.
 TFeedFormat ReadFeed(TXMLDocument& xmlDoc, TStream& stream, IFeedSiteNode& siteNode,
                      TNewsCollection& feedItems);
+// ReadFeed on a document's bytes.
+TFeedFormat ReadFeed(TXMLDocument& xmlDoc, std::string_view bytes, IFeedSiteNode& siteNode,
+                     TNewsCollection& feedItems);
 
 }  // namespace qp::feed
