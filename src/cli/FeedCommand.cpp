@@ -37,7 +37,9 @@ TFeedSource ParseArguments(const std::vector<std::string>& args) {
   throw EUsage("feed takes --file PATH");
 }
 
-// Fetches the document of a site, as the feed update does for each active site.
+// Fetches the document of a site with the reader's HTTP settings, as the feed update does for
+// each active site, and returns the response body. Until the HTTP client is part of the build it
+// only says so.
 std::unique_ptr<TStream> FetchDocument(const std::string& url) {
   throw Exception("cannot fetch '" + url + "': this build reads local files only (--file PATH)");
 }

@@ -1,7 +1,6 @@
 #include "feed/XMLDocument.h"
 
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
@@ -43,7 +42,8 @@ void InitLibXml() {
 // deliberately none of XML_PARSE_NOENT (substitute entities), XML_PARSE_DTDLOAD,
 // XML_PARSE_DTDATTR, XML_PARSE_DTDVALID (they read outside resources), XML_PARSE_HUGE (lifts
 // the size and depth limits), XML_PARSE_NOCDATA (CDATA sections must stay apart from text,
-// since a CDATA child does not make a text element) or XML_PARSE_NOBLANKS.
+// since a CDATA child does not make a text element) or XML_PARSE_NOBLANKS (white space between
+// elements is a child like any other).
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 struct TFreeParserCtxt {
