@@ -4,7 +4,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
-#include <climits>
+#include <algorithm>
 #include <mutex>
 #include <new>
 
@@ -147,14 +147,24 @@ void TXMLDocument::Clear() {
 
 void TXMLDocument::LoadFromBytes(std::string_view bytes) {
   Clear();
-  // libxml2 takes the length as an int.
-  if (bytes.size() > static_cast<std::size_t>(INT_MAX))
-    throw EXMLError(Format("XML document too large (%zu bytes)", bytes.size()));
-  const std::unique_ptr<xmlParserCtxt, TFreeParserCtxt> ctxt(xmlNewParserCtxt());
+  // The first four bytes let libxml2 detect the encoding (a byte-order mark, "<?xm" in UTF-16 or
+  // UTF-8) before the XML declaration is read.
+  const std::size_t first = std::min<std::size_t>(bytes.size(), 4);
+  const std::unique_ptr<xmlParserCtxt, TFreeParserCtxt> ctxt(
+      xmlCreatePushParserCtxt(nullptr, nullptr, bytes.data(), static_cast<int>(first), nullptr));
   if (ctxt == nullptr) throw std::bad_alloc();
   ctxt->_private = &FeedParseMarker;
-  std::unique_ptr<_xmlDoc, TFreeDoc> doc(xmlCtxtReadMemory(
-      ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, kParseOptions));
+  xmlCtxtUseOptions(ctxt.get(), kParseOptions);
+  // Fed in pieces, so libxml2 never holds a second copy of the whole document: a large feed
+  // costs one tree, not a tree and a copy.
+  constexpr std::size_t kPiece = 1 << 16;
+  for (std::size_t at = first; at < bytes.size() && ctxt->wellFormed != 0; at += kPiece) {
+    const std::size_t length = std::min(kPiece, bytes.size() - at);
+    xmlParseChunk(ctxt.get(), bytes.data() + at, static_cast<int>(length), 0);
+  }
+  xmlParseChunk(ctxt.get(), nullptr, 0, 1);
+  std::unique_ptr<_xmlDoc, TFreeDoc> doc(ctxt->myDoc);
+  ctxt->myDoc = nullptr;
   if (doc == nullptr || ctxt->wellFormed == 0) throw EXMLError(ParseErrorText(ctxt.get()));
   FDoc = std::move(doc);
 }

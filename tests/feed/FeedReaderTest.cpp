@@ -201,6 +201,28 @@ TEST(ReadFeed, EveryEncodingGivesTheSameUtf8Captions) {
   }
 }
 
+// Large documents reach the parser in pieces; a piece may end inside a character, a tag or a
+// CDATA section.
+TEST(ReadFeed, LargeDocumentsGiveEveryItemWhateverTheirEncoding) {
+  std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><rss><channel>";
+  Items expected;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string n = std::to_string(i);
+    latin1 += "<item><title>Caf\xe9 " + n +
+              "</title><x><![CDATA[<title>no</title>]]></x><link>http://e/" + n +
+              "</link></item>\n";
+    expected.emplace_back("Caf\xC3\xA9 " + n, "http://e/" + n);
+  }
+  latin1 += "</channel></rss>";
+  std::string utf16 = latin1;
+  utf16.replace(utf16.find("ISO-8859-1"), 10, "UTF-16");
+  for (const std::string& document : {latin1, Utf16(utf16, false)}) {
+    const test::ReadResult result = ReadDocument(document);
+    EXPECT_EQ(result.Format, TFeedFormat::ffXML);
+    EXPECT_EQ(result.Items, expected);
+  }
+}
+
 TEST(ReadFeed, DocumentsNeverReachOutsideTheirBytes) {
   qp::test::TempDir dir;
   const std::string secret = dir.File("secret.xml");
