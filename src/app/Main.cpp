@@ -168,7 +168,7 @@ void TfrmMain::FormCreate() {
   ActiveSites->Open();
   ActiveSites->Refresh();
 
-  FeedItems = std::make_unique<TNewsCollection>();
+  FeedItems = std::make_unique<feed::TNewsCollection>();
 
   BuildServerMenu();
 

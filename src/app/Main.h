@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "base/Component.h"
 #include "base/DateTime.h"
 #include "base/FileSystem.h"
+#include "feed/NewsCollection.h"
 #include "http/HTTP.h"
 #include "message/Message.h"
 #include "net/AntiFreeze.h"
@@ -27,27 +27,6 @@ class TdlgSubs;
 }  // namespace qp::dialogs
 
 namespace qp::app {
-
-// A feed item: a title and link of a fetched document and the absolute index of its node
-// in the feed tree.
-struct TNewsItem {
-  std::string Link;
-  std::string Title;
-  int32_t NodeIndex = 0;
-};
-
-// The feed items of the tree, in the order they were added. Items keep their address while
-// the collection grows. Owned by the main window.
-class TNewsCollection {
- public:
-  TNewsItem& Add() { return FItems.emplace_back(); }
-  TNewsItem& Items(int index) { return FItems.at(static_cast<std::size_t>(index)); }
-  int Count() const { return static_cast<int>(FItems.size()); }
-  void Clear() { FItems.clear(); }
-
- private:
-  std::deque<TNewsItem> FItems;
-};
 
 class TfrmMain;
 
@@ -189,7 +168,7 @@ class TfrmMain {
   IMainView& FView;
   bool FNetworkBusy = false;
 
-  std::unique_ptr<TNewsCollection> FeedItems;
+  std::unique_ptr<feed::TNewsCollection> FeedItems;
   std::unique_ptr<store::TTable> ActiveSites;
   std::string ServerAddress;
   std::string ServerLogin;

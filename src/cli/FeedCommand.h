@@ -1,0 +1,21 @@
+// The "feed" command of quillpost-cli: reads one feed document with the readers the feed
+// update uses and prints, as JSON one object per line, the site and how its document was read,
+// then the items the feed tree shows under the site's node, in order.
+//
+//   feed --file PATH
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace qp::cli {
+
+// The usage lines of the command, as printed for bad usage.
+extern const char* const FeedUsage;
+
+// Runs the command with its arguments (those after "feed"); writes results to out and
+// failures to err. Returns the process exit code: 0 on success, 1 on a failure, 2 on bad usage.
+int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace qp::cli
