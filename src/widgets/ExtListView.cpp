@@ -444,17 +444,14 @@ int TExtListView::SelCount() const {
 }
 
 void TExtListView::BeginUpdate() {
-  if (FUpdateDepth++ > 0) return;
-  FModel->SetDeferInserts(true);
-  FReport->setUpdatesEnabled(false);
-  FIcons->setUpdatesEnabled(false);
+  // The views keep painting what they were shown before (an emptied list stays empty while
+  // a fill waits on the network); the new rows reach them at the end.
+  if (FUpdateDepth++ == 0) FModel->SetDeferInserts(true);
 }
 
 void TExtListView::EndUpdate() {
   if (FUpdateDepth <= 0 || --FUpdateDepth > 0) return;
   FModel->SetDeferInserts(false);
-  FReport->setUpdatesEnabled(true);
-  FIcons->setUpdatesEnabled(true);
   if (FSortPending) ResortList();
 }
 
