@@ -274,27 +274,38 @@ void TExtListView::SortByColumn(int column, bool ascending) {
   SetSortColumnIndex(column);
   if (OnSortBegin) OnSortBegin(*this, column, ascending);
   const int direction = ascending ? 1 : -1;
-  FModel->SortRows([this, column, direction](const TListRow& a, const TListRow& b) {
-    return CompareRows(a, b, column, direction);
-  });
+  if (OnSortItems) {
+    FModel->SortRows([this, column, direction](TListRows& rows) {
+      rows.Sort([this, column, direction](const TListRow& a, const TListRow& b) {
+        return CompareRows(a, b, column, direction);
+      });
+    });
+  } else {
+    // Each text is read once; the keys compare as CompareSortTexts would.
+    FModel->SortRows([this, column, direction](TListRows& rows) {
+      rows.SortByKey<TSortKey>(
+          [this, column](const TListRow& row) {
+            return MakeSortKey(row.Cell(column), FAutoSortStyle, SortLocale);
+          },
+          [this, direction](const TSortKey& a, const TSortKey& b) {
+            return SignOf(CompareSortKeys(a, b, SortLocale)) * direction;
+          });
+    });
+  }
   if (OnSortFinished) OnSortFinished(*this, column, ascending);
 }
 
 int TExtListView::CompareRows(const TListRow& a, const TListRow& b, int column, int direction) {
   int result = 0;
-  if (OnSortItems) {
-    try {
-      TSortAs sortAs = TSortAs::saNone;
-      int answer = 0;
-      OnSortItems(*this, a, b, column - 1, sortAs, answer);
-      result = sortAs == TSortAs::saNone
-                   ? answer
-                   : CompareSortTextsAs(a.Cell(column), b.Cell(column), sortAs, SortLocale);
-    } catch (...) {
-      result = 0;  // a comparison that fails counts as equal
-    }
-  } else {
-    result = CompareSortTexts(a.Cell(column), b.Cell(column), FAutoSortStyle, SortLocale);
+  try {
+    TSortAs sortAs = TSortAs::saNone;
+    int answer = 0;
+    OnSortItems(*this, a, b, column - 1, sortAs, answer);
+    result = sortAs == TSortAs::saNone
+                 ? answer
+                 : CompareSortTextsAs(a.Cell(column), b.Cell(column), sortAs, SortLocale);
+  } catch (...) {
+    result = 0;  // a comparison that fails counts as equal
   }
   // The sign only, so that reversing the direction cannot overflow.
   return SignOf(result) * direction;

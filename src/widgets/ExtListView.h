@@ -211,6 +211,7 @@ class TExtListView : public QWidget, public ui::IListView {
   void RepaintHeader();
   void UpdateResizeModes();
   void ApplyViewStyle();
+  // The comparison of a sort through OnSortItems.
   int CompareRows(const TListRow& a, const TListRow& b, int column, int direction);
   // The search of a typed text; false when the list leaves the keys to the view.
   bool SearchKeys(const QString& text);

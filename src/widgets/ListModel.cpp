@@ -71,14 +71,14 @@ void TListModel::EraseRow(int index) {
   endRemoveRows();
 }
 
-void TListModel::SortRows(const std::function<int(const TListRow& a, const TListRow& b)>& compare) {
+void TListModel::SortRows(const std::function<void(TListRows& rows)>& sort) {
   Publish();
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const QModelIndexList before = persistentIndexList();
   std::vector<const TListRow*> rowsBefore;
   rowsBefore.reserve(static_cast<std::size_t>(before.size()));
   for (const QModelIndex& index : before) rowsBefore.push_back(&FRows.At(index.row()));
-  FRows.Sort(compare);
+  sort(FRows);
   QModelIndexList after;
   after.reserve(before.size());
   for (qsizetype i = 0; i < before.size(); ++i)

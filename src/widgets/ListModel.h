@@ -38,8 +38,9 @@ class TListModel : public QAbstractTableModel {
   void ClearRows();
   // Throws std::out_of_range.
   void EraseRow(int index);
-  // Sorts the rows (TListRows::Sort); selections and the current row follow their rows.
-  void SortRows(const std::function<int(const TListRow& a, const TListRow& b)>& compare);
+  // Runs sort on the rows (TListRows::Sort or SortByKey); selections and the current row
+  // follow their rows.
+  void SortRows(const std::function<void(TListRows& rows)>& sort);
 
   // The images shown before captions; nullptr = none. The list keeps them.
   void SetImages(const std::vector<QIcon>* images);

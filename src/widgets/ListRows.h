@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/WindowSystem.h"
+#include "widgets/MergeSort.h"
 
 namespace qp::widgets {
 
@@ -70,6 +72,10 @@ class TListRows {
   // Reorders the rows stably: a row moves before an earlier one only when compare(later,
   // earlier) is negative. Safe whatever compare answers (see MergeSort).
   void Sort(const std::function<int(const TListRow& a, const TListRow& b)>& compare);
+  // The same with a key made once per row (makeKey(row)) and compared by compare(keyA,
+  // keyB), for comparisons that would otherwise read each text again and again.
+  template <class Key, class MakeKey, class Compare>
+  void SortByKey(MakeKey makeKey, Compare compare);
 
  private:
   friend class TListRow;
@@ -78,5 +84,19 @@ class TListRows {
 
   std::vector<std::unique_ptr<TListRow>> FRows;
 };
+
+template <class Key, class MakeKey, class Compare>
+void TListRows::SortByKey(MakeKey makeKey, Compare compare) {
+  std::vector<std::pair<Key, std::unique_ptr<TListRow>>> keyed;
+  keyed.reserve(FRows.size());
+  for (std::unique_ptr<TListRow>& row : FRows) {
+    Key key = makeKey(*row);
+    keyed.emplace_back(std::move(key), std::move(row));
+  }
+  MergeSort(keyed,
+            [&compare](const auto& a, const auto& b) { return compare(a.first, b.first) < 0; });
+  for (std::size_t i = 0; i < FRows.size(); ++i) FRows[i] = std::move(keyed[i].second);
+  Renumber(0);
+}
 
 }  // namespace qp::widgets

@@ -366,6 +366,31 @@ int CompareSortTexts(const std::string& a, const std::string& b, TAutoSortStyle 
   }
 }
 
+TSortKey MakeSortKey(const std::string& text, TAutoSortStyle style,
+                     const TSortLocale& locale) noexcept {
+  TSortKey key;
+  key.Text = &text;
+  if (style != TAutoSortStyle::assSmart) return key;
+  try {
+    key.IsDate = ParseSortDate(text, locale, key.Date);
+    key.IsNumber = ParseSortNumber(text, locale, key.Number);
+  } catch (...) {
+    key.Failed = true;
+  }
+  return key;
+}
+
+int CompareSortKeys(const TSortKey& a, const TSortKey& b, const TSortLocale& locale) noexcept {
+  if (a.Failed || b.Failed) return 0;
+  try {
+    if (a.IsDate && b.IsDate) return Sign(a.Date, b.Date);
+    if (a.IsNumber && b.IsNumber) return Sign(a.Number, b.Number);
+    return CollateTexts(*a.Text, *b.Text, locale);
+  } catch (...) {
+    return 0;
+  }
+}
+
 int CompareSortTextsAs(const std::string& a, const std::string& b, TSortAs sortAs,
                        const TSortLocale& locale) noexcept {
   try {

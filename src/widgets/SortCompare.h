@@ -64,6 +64,25 @@ int CollateTexts(const std::string& a, const std::string& b, const TSortLocale& 
 int CompareSortTexts(const std::string& a, const std::string& b, TAutoSortStyle style,
                      const TSortLocale& locale) noexcept;
 
+// A text read once for a sort: whether it is a date or a number under the style, and its
+// value. Refers to the text, which must outlive it.
+struct TSortKey {
+  const std::string* Text = nullptr;
+  bool IsDate = false;
+  bool IsNumber = false;
+  bool Failed = false;  // reading it failed: it compares as equal to everything
+  TDateTime Date = 0;
+  double Number = 0;
+};
+
+// Reads text for CompareSortKeys. Never throws.
+TSortKey MakeSortKey(const std::string& text, TAutoSortStyle style,
+                     const TSortLocale& locale) noexcept;
+
+// Compares two keys exactly as CompareSortTexts compares their texts, without reading the
+// texts again: a sort reads each text once instead of at every comparison.
+int CompareSortKeys(const TSortKey& a, const TSortKey& b, const TSortLocale& locale) noexcept;
+
 // Compares as a sort handler asked: saString by the locale's text order, saNumeric by value
 // (a text that is no number counts as 0), saDateTime by date (a text that is no date counts
 // as 0). saNone compares as equal. A failure compares as equal.

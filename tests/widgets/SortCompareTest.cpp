@@ -159,6 +159,23 @@ TEST(CompareSortTexts, JudgesEachPairByItself) {
   }
 }
 
+TEST(CompareSortKeys, AgreeWithTheComparisonOfTheTextsOnEveryPair) {
+  const std::string texts[] = {"",    "12",          "12 KB",    "3",    "None",  "1,000",
+                               "999", "1/1/25",      "12/31/24", "9:05", "Re: x", "alt.test",
+                               "Alt", "1/1/25 9:05", "-4e1",     "12/"};
+  const TSortLocale locale = English();
+  for (const TAutoSortStyle style : {TAutoSortStyle::assSmart, TAutoSortStyle::assDefault}) {
+    for (const std::string& a : texts) {
+      for (const std::string& b : texts) {
+        SCOPED_TRACE(a + " | " + b);
+        EXPECT_EQ(
+            CompareSortKeys(MakeSortKey(a, style, locale), MakeSortKey(b, style, locale), locale),
+            CompareSortTexts(a, b, style, locale));
+      }
+    }
+  }
+}
+
 TEST(CompareSortTexts, AFailingComparisonCountsAsEqual) {
   TSortLocale locale = English();
   locale.Collate = [](const std::string&, const std::string&) -> int {
@@ -166,6 +183,10 @@ TEST(CompareSortTexts, AFailingComparisonCountsAsEqual) {
   };
   EXPECT_EQ(CompareSortTexts("a", "b", TAutoSortStyle::assDefault, locale), 0);
   EXPECT_EQ(CompareSortTextsAs("a", "b", TSortAs::saString, locale), 0);
+  const std::string a = "a", b = "b";
+  EXPECT_EQ(CompareSortKeys(MakeSortKey(a, TAutoSortStyle::assSmart, locale),
+                            MakeSortKey(b, TAutoSortStyle::assSmart, locale), locale),
+            0);
   // Numbers do not reach the collation.
   EXPECT_EQ(CompareSortTexts("1", "2", TAutoSortStyle::assSmart, locale), -1);
 }
