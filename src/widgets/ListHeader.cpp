@@ -1,5 +1,8 @@
 #include "widgets/ListHeader.h"
 
+#include <cmath>
+
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
@@ -47,7 +50,9 @@ THeaderCellLayout TListHeader::CellLayout(int column, const QRect& rect, bool pr
   cell.Cell = {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
   cell.Pressed = pressed;
   cell.Align = HeaderAlign(FList.ColumnAlignment(column));
-  cell.CaptionWidth = fontMetrics().horizontalAdvance(ListText(FList.ColumnCaption(column)));
+  // Rounded up: the text is cut with an ellipsis as soon as its exact width exceeds its room.
+  cell.CaptionWidth = static_cast<int>(
+      std::ceil(QFontMetricsF(font()).horizontalAdvance(ListText(FList.ColumnCaption(column)))));
   const std::vector<TExtListColumn>& formats = FList.ColumnsFormat();
   const std::vector<QIcon>* images = FList.SmallImages();
   if (column < static_cast<int>(formats.size()) && images != nullptr) {
@@ -103,13 +108,20 @@ void TListHeader::paintSection(QPainter* painter, const QRect& rect, int logical
 }
 
 void TListHeader::DrawArrow(QPainter& painter, const QRect& rect, bool up) const {
-  // A triangle outlined on the face colour: edges facing the upper left in the highlight
-  // colour, the others in the shadow colour.
+  // A triangle on the face colour: edges facing the upper left in the highlight colour, the
+  // others in the shadow colour. Today's styles make the highlight as pale as the face, so
+  // the triangle is filled with the mid tone to keep its shape visible.
   const QColor light = palette().light().color();
   const QColor shadow = palette().dark().color();
   const int left = rect.left(), right = rect.right(), top = rect.top(), bottom = rect.bottom();
   const int middle = left + rect.width() / 2;
   painter.setRenderHint(QPainter::Antialiasing, false);
+  const QPolygon triangle =
+      up ? QPolygon({QPoint(middle, top), QPoint(right, bottom), QPoint(left, bottom)})
+         : QPolygon({QPoint(left, top), QPoint(right, top), QPoint(middle, bottom)});
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(palette().mid());
+  painter.drawPolygon(triangle);
   if (up) {
     painter.setPen(light);
     painter.drawLine(left, bottom, middle, top);

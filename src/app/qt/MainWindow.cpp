@@ -162,10 +162,11 @@ void TMainWindow::BuildPanes() {
   FTreeWidget->setHeaderHidden(true);
 
   constexpr auto right = widgets::TColumnAlign::taRightJustify;
-  // Widths that show every column in the panes' first sizes.
-  FGroups = MakeSortedList("lvGroups", {{"Groups", 100}, {"Posts", 50, right}}, true);
+  // Widths that show every column in the panes' first sizes, the numbers' captions with
+  // their sort arrows.
+  FGroups = MakeSortedList("lvGroups", {{"Groups", 100}, {"Posts", 60, right}}, true);
   FMsgs = MakeSortedList(
-      "lvMsgs", {{"Subject", 100}, {"From", 65}, {"Date", 60}, {"Size", 40, right}}, false);
+      "lvMsgs", {{"Subject", 100}, {"From", 65}, {"Date", 60}, {"Size", 55, right}}, false);
 
   FMsgWidget = new QPlainTextEdit;
   FMsgWidget->setObjectName("memMsg");
