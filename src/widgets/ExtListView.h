@@ -200,8 +200,8 @@ class TExtListView : public QWidget, public ui::IListView {
 
  private:
   friend class TListHeader;
-  friend class TListIconView;
-  friend class TListReportView;
+  template <class View>
+  friend class TListViewOf;
   class TSettingsTarget;
 
   bool PaintsHeader() const { return FShowSortArrows || static_cast<bool>(OnDrawHeader); }

@@ -10,72 +10,55 @@
 
 namespace qp::widgets {
 
-namespace {
+template <class View>
+void TListViewOf<View>::keyboardSearch(const QString& search) {
+  if (!FList.SearchKeys(search)) View::keyboardSearch(search);
+}
 
-// Shows the list's tip for the cell under the pointer, or hides the tip.
-bool ShowTip(TExtListView& list, QAbstractItemView& view, QEvent* event) {
+template <class View>
+void TListViewOf<View>::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && FList.EnterPressed()) {
+    event->accept();
+    return;
+  }
+  View::keyPressEvent(event);
+}
+
+template <class View>
+bool TListViewOf<View>::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return View::viewportEvent(event);
+  // The list's tip for the cell under the pointer, or none.
   const auto* help = static_cast<QHelpEvent*>(event);
-  const QModelIndex index = view.indexAt(help->pos());
-  const QString tip = index.isValid() ? list.InfoTipText(index.row(), index.column()) : QString();
+  const QModelIndex index = this->indexAt(help->pos());
+  const QString tip = index.isValid() ? FList.InfoTipText(index.row(), index.column()) : QString();
   if (tip.isEmpty()) {
     QToolTip::hideText();
     event->ignore();
   } else {
-    QToolTip::showText(help->globalPos(), tip, view.viewport(), view.visualRect(index));
+    QToolTip::showText(help->globalPos(), tip, this->viewport(), this->visualRect(index));
   }
   return true;
 }
 
-bool IsEnter(const QKeyEvent* event) {
-  return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+template <class View>
+void TListViewOf<View>::mousePressEvent(QMouseEvent* event) {
+  // Whether the row pressed was the selected current row before the press.
+  const QModelIndex at = this->indexAt(event->position().toPoint());
+  const QModelIndex current = this->currentIndex();
+  const bool wasCurrent = at.isValid() && current.isValid() && current.row() == at.row() &&
+                          this->selectionModel()->isSelected(this->model()->index(at.row(), 0));
+  View::mousePressEvent(event);
+  if (at.isValid() && event->button() == Qt::LeftButton) FList.RowClicked(at.row(), wasCurrent);
 }
 
-// The row under a press, and whether it was the selected current row before it.
-struct TPressedRow {
-  int Row = -1;
-  bool WasCurrent = false;
-};
+template class TListViewOf<QTreeView>;
+template class TListViewOf<QListView>;
 
-TPressedRow PressedRow(const QAbstractItemView& view, const QMouseEvent* event) {
-  TPressedRow pressed;
-  const QModelIndex at = view.indexAt(event->position().toPoint());
-  if (!at.isValid() || event->button() != Qt::LeftButton) return pressed;
-  pressed.Row = at.row();
-  const QModelIndex current = view.currentIndex();
-  pressed.WasCurrent = current.isValid() && current.row() == at.row() &&
-                       view.selectionModel()->isSelected(view.model()->index(at.row(), 0));
-  return pressed;
-}
-
-}  // namespace
-
-TListReportView::TListReportView(TExtListView& list) : FList(list) {
+TListReportView::TListReportView(TExtListView& list) : TListViewOf<QTreeView>(list) {
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
-}
-
-void TListReportView::keyboardSearch(const QString& search) {
-  if (!FList.SearchKeys(search)) QTreeView::keyboardSearch(search);
-}
-
-void TListReportView::keyPressEvent(QKeyEvent* event) {
-  if (IsEnter(event) && FList.EnterPressed()) {
-    event->accept();
-    return;
-  }
-  QTreeView::keyPressEvent(event);
-}
-
-bool TListReportView::viewportEvent(QEvent* event) {
-  if (event->type() == QEvent::ToolTip) return ShowTip(FList, *this, event);
-  return QTreeView::viewportEvent(event);
-}
-
-void TListReportView::mousePressEvent(QMouseEvent* event) {
-  const TPressedRow pressed = PressedRow(*this, event);
-  QTreeView::mousePressEvent(event);
-  if (pressed.Row >= 0) FList.RowClicked(pressed.Row, pressed.WasCurrent);
 }
 
 void TListReportView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
@@ -94,34 +77,11 @@ void TListReportView::drawRow(QPainter* painter, const QStyleOptionViewItem& opt
   painter->restore();
 }
 
-TListIconView::TListIconView(TExtListView& list) : FList(list) {
+TListIconView::TListIconView(TExtListView& list) : TListViewOf<QListView>(list) {
   setMovement(QListView::Static);
   setResizeMode(QListView::Adjust);
   setUniformItemSizes(true);
   setWordWrap(true);
-}
-
-void TListIconView::keyboardSearch(const QString& search) {
-  if (!FList.SearchKeys(search)) QListView::keyboardSearch(search);
-}
-
-void TListIconView::keyPressEvent(QKeyEvent* event) {
-  if (IsEnter(event) && FList.EnterPressed()) {
-    event->accept();
-    return;
-  }
-  QListView::keyPressEvent(event);
-}
-
-bool TListIconView::viewportEvent(QEvent* event) {
-  if (event->type() == QEvent::ToolTip) return ShowTip(FList, *this, event);
-  return QListView::viewportEvent(event);
-}
-
-void TListIconView::mousePressEvent(QMouseEvent* event) {
-  const TPressedRow pressed = PressedRow(*this, event);
-  QListView::mousePressEvent(event);
-  if (pressed.Row >= 0) FList.RowClicked(pressed.Row, pressed.WasCurrent);
 }
 
 }  // namespace qp::widgets

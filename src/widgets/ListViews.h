@@ -10,36 +10,35 @@ namespace qp::widgets {
 
 class TExtListView;
 
-class TListReportView : public QTreeView {
+// What both views do for their list, on top of the Qt view View.
+template <class View>
+class TListViewOf : public View {
+ public:
+  explicit TListViewOf(TExtListView& list) : FList(list) {}
+  void keyboardSearch(const QString& search) override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+  TExtListView& FList;
+};
+
+class TListReportView : public TListViewOf<QTreeView> {
  public:
   explicit TListReportView(TExtListView& list);
-  void keyboardSearch(const QString& search) override;
   // Grid lines between rows and columns.
   bool GridLines = false;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  bool viewportEvent(QEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
-
- private:
-  TExtListView& FList;
 };
 
-class TListIconView : public QListView {
+class TListIconView : public TListViewOf<QListView> {
  public:
   explicit TListIconView(TExtListView& list);
-  void keyboardSearch(const QString& search) override;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  bool viewportEvent(QEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-
- private:
-  TExtListView& FList;
 };
 
 }  // namespace qp::widgets

@@ -11,7 +11,7 @@
 #include <memory>
 #include <random>
 
-#include "support/TempDir.h"
+#include "support/QtTestApplication.h"
 #include "widgets/ExtListView.h"
 #include "widgets/ListHeader.h"
 #include "widgets/QtText.h"
@@ -19,23 +19,8 @@
 namespace qp::widgets {
 namespace {
 
-// One application and one settings folder for the whole program, never destroyed: Qt's
-// teardown at process exit would run after the platform plugin is gone.
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_widgets";
-  static char* argv[] = {name, nullptr};
-  static test::TempDir settings;
-  static QApplication* application = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(settings.Path()));
-    auto* app = new QApplication(argc, argv);
-    QCoreApplication::setOrganizationName("QuillpostTest");
-    QCoreApplication::setApplicationName("test_widgets");
-    return app;
-  }();
-  return *application;
+  return test::TestApplication();
 }
 
 int ByteOrder(const std::string& a, const std::string& b) {
@@ -50,37 +35,34 @@ TSortLocale TestLocale() {
   return locale;
 }
 
-// A list set up like the main window's group list.
-std::unique_ptr<TExtListView> GroupList() {
+// A list set up like the main window's lists: a click sorts (again: the other way), arrows,
+// column search; the last column is right-aligned.
+std::unique_ptr<TExtListView> SortedList(const std::vector<std::pair<const char*, int>>& columns,
+                                         bool autoResort) {
   App();
   auto list = std::make_unique<TExtListView>();
   list->SortLocale = TestLocale();
-  list->AddColumn("Groups", 100);
-  list->AddColumn("Posts", 50, TColumnAlign::taRightJustify);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    list->AddColumn(
+        columns[i].first, columns[i].second,
+        i + 1 == columns.size() ? TColumnAlign::taRightJustify : TColumnAlign::taLeftJustify);
+  }
   list->SetExtendedStyles({TLVExtendedStyle::lvxFullRowSelect, TLVExtendedStyle::lvxInfoTip});
   list->SetAutoColumnSort(TAutoColumnSort::acsSortToggle);
+  list->AutoResort = autoResort;
   list->SetShowSortArrows(true);
   list->ColumnSearch = true;
   list->Loaded();
   return list;
 }
 
-// A list set up like the main window's message list (with the smart comparison).
+std::unique_ptr<TExtListView> GroupList() {
+  return SortedList({{"Groups", 100}, {"Posts", 50}}, true);
+}
+
+// The message list, with the smart comparison.
 std::unique_ptr<TExtListView> MessageList() {
-  App();
-  auto list = std::make_unique<TExtListView>();
-  list->SortLocale = TestLocale();
-  list->AddColumn("Subject", 100);
-  list->AddColumn("From", 65);
-  list->AddColumn("Date", 60);
-  list->AddColumn("Size", 40, TColumnAlign::taRightJustify);
-  list->SetExtendedStyles({TLVExtendedStyle::lvxFullRowSelect, TLVExtendedStyle::lvxInfoTip});
-  list->SetAutoColumnSort(TAutoColumnSort::acsSortToggle);
-  list->AutoResort = false;
-  list->SetShowSortArrows(true);
-  list->ColumnSearch = true;
-  list->Loaded();
-  return list;
+  return SortedList({{"Subject", 100}, {"From", 65}, {"Date", 60}, {"Size", 40}}, false);
 }
 
 void AddRow(ui::IListView& list, const std::vector<std::string>& cells) {

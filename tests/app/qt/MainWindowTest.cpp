@@ -21,6 +21,7 @@
 #include "app/qt/QtForms.h"
 #include "dialogs/qt/HyperLbl.h"
 #include "store/Table.h"
+#include "support/QtTestApplication.h"
 #include "support/TempDir.h"
 #include "ui/qt/QtWindowSystem.h"
 #include "widgets/ExtListView.h"
@@ -28,20 +29,8 @@
 namespace qp::app {
 namespace {
 
-// One application for the whole program, never destroyed: Qt's teardown at process exit
-// would run after the platform plugin is gone. The lists' settings go to a temporary folder.
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_appqt";
-  static char* argv[] = {name, nullptr};
-  static test::TempDir settings;
-  static QApplication* application = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(settings.Path()));
-    return new QApplication(argc, argv);
-  }();
-  return *application;
+  return test::TestApplication();
 }
 
 // Records message boxes instead of showing them, so nothing waits for a person.
