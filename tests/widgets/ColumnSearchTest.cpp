@@ -75,11 +75,5 @@ TEST(ColumnSearch, WithoutSelectionStartsAtRowOneAndEndsAtRowZero) {
   EXPECT_EQ(TColumnSearch().KeyTyped('a', 5000, -1, 0, [](int) { return std::string_view(); }), -1);
 }
 
-TEST(ColumnSearch, TakesPrintableAsciiOnly) {
-  for (char32_t c : {U' ', U'a', U'~', char32_t(127)}) EXPECT_TRUE(TColumnSearch::Searchable(c));
-  for (char32_t c : {char32_t(31), char32_t(128), U'\u00e9', char32_t(13)})
-    EXPECT_FALSE(TColumnSearch::Searchable(c));
-}
-
 }  // namespace
 }  // namespace qp::widgets

@@ -351,15 +351,6 @@ TEST(ExtListView, TipsShowTheCaption) {
   EXPECT_EQ(list->InfoTipText(0, 1), "");
 }
 
-TEST(ExtListView, ExtendedStylesReadBackWithTheirActivation) {
-  auto list = GroupList();
-  list->SetExtendedStyles({TLVExtendedStyle::lvxUnderlineCold});
-  EXPECT_EQ(list->ExtendedStyles(), (TLVExtendedStyles{TLVExtendedStyle::lvxUnderlineCold,
-                                                       TLVExtendedStyle::lvxOneClickActivate}));
-  list->SetExtendedStyles({TLVExtendedStyle::lvxHeaderDragDrop});
-  EXPECT_TRUE(list->ReportView().header()->sectionsMovable());
-}
-
 TEST(ExtListView, TheSizeArrowFollowsItsRightAlignedCaptionOrIsLeftOut) {
   auto list = MessageList();
   list->resize(500, 200);
