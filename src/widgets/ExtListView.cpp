@@ -140,7 +140,11 @@ TExtListView::~TExtListView() {
       // Settings that cannot be written are not worth stopping the window's close for.
     }
   }
-  FModel->Rows().IsRowSelected = nullptr;
+  // The views, their header and the model call back into this list: they go while it is
+  // still whole, not later among the Qt children of the plain QWidget.
+  delete FIcons;
+  delete FReport;
+  delete FModel;
 }
 
 void TExtListView::AddColumn(const std::string& caption, int width, TColumnAlign align) {
