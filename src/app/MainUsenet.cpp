@@ -12,6 +12,7 @@
 #include "message/MessageParts.h"
 #include "store/Query.h"
 #include "store/SqlDialect.h"
+#include "ui/ListUpdate.h"
 
 namespace qp::app {
 
@@ -115,6 +116,7 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
   dlgSubs->lvSubs.Clear();
   lvGroups.Clear();
   if (query.First()) {
+    const ui::TListUpdate subsFill(dlgSubs->lvSubs), groupsFill(lvGroups);
     do {
       const std::string group = query.FieldByName("Group").AsString();
       netNews->SelectGroup(group);
@@ -135,6 +137,7 @@ void TfrmMain::ShowSubscriptions() {
   LoadGroupList();
   if (dlgSubs->ShowModal() != ui::idOK) return;
   lvGroups.Clear();
+  const ui::TListUpdate fill(lvGroups);
   for (int i = 0; i < dlgSubs->lvSubs.Count(); ++i) {
     ui::IListItem& source = dlgSubs->lvSubs.Item(i);
     ui::IListItem& row = lvGroups.Add();
@@ -149,6 +152,7 @@ void TfrmMain::LoadGroupList() {
     netNews->ListGroups(lines);
     barStat.SetSimpleText("Processing Newsgroup List. Please wait ...");
     dlgSubs->lvGroups.Clear();
+    const ui::TListUpdate fill(dlgSubs->lvGroups);
     for (const std::string& line : lines) {
       std::string name, status;
       uint32_t high = 0, low = 0;
@@ -170,6 +174,7 @@ void TfrmMain::lvGroupsDblClick() {
   if (!command.Entered()) return;
   const std::string group = selected->Caption();
   lvMsgs.Clear();
+  const ui::TListUpdate fill(lvMsgs);
   netNews->SelectGroup(group);
   TStringList lines;
   netNews->FetchOverview(Format("%u-%u", netNews->FirstArticle(), netNews->LastArticle()), lines);

@@ -246,6 +246,31 @@ TEST_F(UsenetTest, GroupDoubleClickLoadsTheHeaders) {
   EXPECT_EQ(View.Msgs.Item(0).Data(), 7u);
 }
 
+TEST_F(UsenetTest, EveryFillRunsInsideOneUpdateBracket) {
+  LoopbackServer server(NewsServer(
+      {{"Group alt.a", "211 2 100 101 alt.a\r\n"},
+       {"Group alt.b", "211 1 7 7 alt.b\r\n"},
+       {"xover 100-101",
+        "224 overview\r\n100\tFirst\tjoe\t\t\t\t1\t1\r\n101\tNext\tann\t\t\t\t2\t1\r\n.\r\n"},
+       {"List", "215 list\r\nalt.a 101 100 y\r\nalt.b 7 7 y\r\n.\r\n"}}));
+  const int id = AddServer("Local", server.Port());
+  Subscribe(id, "alt.a");
+  Subscribe(id, "alt.b");
+  SubsView.Groups.AddsOutsideUpdate = SubsView.Subs.AddsOutsideUpdate = 0;  // the setup's rows
+  ClickServer("Local");
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  SubsView.OnShow = [] { return ui::idOK; };
+  Form.actSubsExecute();
+  for (const FakeListView* list : {&View.Groups, &View.Msgs, &SubsView.Groups, &SubsView.Subs}) {
+    EXPECT_EQ(list->AddsOutsideUpdate, 0);
+    EXPECT_EQ(list->UpdateDepth, 0);
+  }
+  EXPECT_EQ(View.Groups.Count(), 2);
+  EXPECT_EQ(View.Msgs.Count(), 2);
+  EXPECT_EQ(SubsView.Groups.Count(), 2);
+}
+
 TEST_F(UsenetTest, ChoosingTheConnectedServerAgainReconnects) {
   LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}), 2);
   Subscribe(AddServer("Local", server.Port()), "alt.a");

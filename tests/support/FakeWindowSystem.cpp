@@ -53,6 +53,7 @@ int FakeListItem::Index() const {
 }
 
 ui::IListItem& FakeListView::Add() {
+  if (UpdateDepth == 0) ++AddsOutsideUpdate;
   FItems.push_back(std::make_unique<FakeListItem>(*this));
   return *FItems.back();
 }

@@ -111,6 +111,8 @@ class FakeListView : public ui::IListView {
   int Top = 0;
   // Open BeginUpdate brackets.
   int UpdateDepth = 0;
+  // Rows added while no bracket was open.
+  int AddsOutsideUpdate = 0;
 
  private:
   friend class FakeListItem;

@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -36,6 +34,35 @@ constexpr int kBottomPaneHeight = 81;
 constexpr int kStatusBarHeight = 19;
 constexpr int kSplitterWidth = 4;
 constexpr int kImageSize = 20;
+
+struct TColumn {
+  const char* Caption;
+  int Width;
+  widgets::TColumnAlign Align = widgets::TColumnAlign::taLeftJustify;
+};
+
+// A sortable report list of the window: a click on a header sorts (again: the other way),
+// with an arrow; typing searches the sort column; dates, numbers and text compare as such;
+// the first column takes the width the window gives; widths and sort are kept under the
+// list's key. With autoResort each row added outside a fill sorts the list again.
+widgets::TExtListView* MakeSortedList(const char* name, const std::vector<TColumn>& columns,
+                                      bool autoResort) {
+  using namespace widgets;
+  auto* list = new TExtListView;
+  list->setObjectName(name);
+  for (const TColumn& column : columns) list->AddColumn(column.Caption, column.Width, column.Align);
+  list->SetStretchColumn(0);
+  list->SetExtendedStyles({TLVExtendedStyle::lvxFullRowSelect, TLVExtendedStyle::lvxInfoTip});
+  list->SetAutoColumnSort(TAutoColumnSort::acsSortToggle);
+  list->SetAutoSortStyle(TAutoSortStyle::assSmart);
+  list->AutoResort = autoResort;
+  list->SetShowSortArrows(true);
+  list->ColumnSearch = true;
+  list->SaveSettings.AutoSave = true;
+  list->SaveSettings.RegistryKey = std::string("frmMain/") + name;
+  list->Loaded();
+  return list;
+}
 
 }  // namespace
 
@@ -134,28 +161,26 @@ void TMainWindow::BuildPanes() {
   FTreeWidget->setObjectName("tvList");
   FTreeWidget->setHeaderHidden(true);
 
-  FGroupsWidget = ui::MakeReportList({"Groups", "Posts"}, {1});
-  FGroupsWidget->setObjectName("lvGroups");
-  FMsgsWidget = ui::MakeReportList({"Subject", "From", "Date", "Size"}, {3});
-  FMsgsWidget->setObjectName("lvMsgs");
-  // Widths that show every column in the panes' first sizes.
-  FGroupsWidget->setColumnWidth(0, 100);
-  FGroupsWidget->setColumnWidth(1, 50);
-  for (const auto& [column, width] : {std::pair{0, 100}, {1, 65}, {2, 60}, {3, 40}})
-    FMsgsWidget->setColumnWidth(column, width);
+  constexpr auto right = widgets::TColumnAlign::taRightJustify;
+  // Widths that show every column in the panes' first sizes, the numbers' captions with
+  // their sort arrows.
+  FGroups = MakeSortedList("lvGroups", {{"Groups", 100}, {"Posts", 60, right}}, true);
+  FMsgs = MakeSortedList(
+      "lvMsgs", {{"Subject", 100}, {"From", 65}, {"Date", 60}, {"Size", 55, right}}, false);
 
   FMsgWidget = new QPlainTextEdit;
   FMsgWidget->setObjectName("memMsg");
   FMsgWidget->setReadOnly(true);
   FMsgWidget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-  FAttWidget = new QListWidget;
-  FAttWidget->setObjectName("lvAtt");
-  FAttWidget->setViewMode(QListView::IconMode);
-  FAttWidget->setIconSize(QSize(kImageSize, kImageSize));
-  FAttWidget->setFixedHeight(kAttachmentsHeight);
-  FAttWidget->setContextMenuPolicy(Qt::CustomContextMenu);
-  FAttWidget->hide();
+  FAtt = new widgets::TExtListView;
+  FAtt->setObjectName("lvAtt");
+  FAtt->SetLargeImages(&FImages, QSize(kImageSize, kImageSize));
+  FAtt->SetViewStyle(widgets::TViewStyle::vsIcon);
+  FAtt->Loaded();
+  FAtt->setFixedHeight(kAttachmentsHeight);
+  FAtt->setContextMenuPolicy(Qt::CustomContextMenu);
+  FAtt->hide();
 
   FAttMenu = new QMenu(this);
   FAttMenu->setObjectName("mnuAtt");
@@ -166,13 +191,13 @@ void TMainWindow::BuildPanes() {
   save->setObjectName("mnuSave");
   connect(open, &QAction::triggered, this, [this] { Call(&TfrmMain::mnuOpenClick); });
   connect(save, &QAction::triggered, this, [this] { Call(&TfrmMain::mnuSaveClick); });
-  connect(FAttWidget, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { FAttMenu->popup(FAttWidget->viewport()->mapToGlobal(at)); });
+  connect(FAtt, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { FAttMenu->popup(FAtt->mapToGlobal(at)); });
 
   auto* lists = new QSplitter(Qt::Horizontal);
   lists->setHandleWidth(kSplitterWidth);
-  lists->addWidget(FGroupsWidget);
-  lists->addWidget(FMsgsWidget);
+  lists->addWidget(FGroups);
+  lists->addWidget(FMsgs);
   lists->setStretchFactor(1, 1);
   lists->setSizes({kGroupsWidth, kWindowWidth});
 
@@ -188,7 +213,7 @@ void TMainWindow::BuildPanes() {
   rightLayout->setContentsMargins(0, 0, 0, 0);
   rightLayout->setSpacing(0);
   rightLayout->addWidget(article, 1);
-  rightLayout->addWidget(FAttWidget);
+  rightLayout->addWidget(FAtt);
 
   auto* middle = new QSplitter(Qt::Horizontal);
   middle->setHandleWidth(kSplitterWidth);
@@ -216,9 +241,6 @@ void TMainWindow::BuildPanes() {
   setStatusBar(FStatusWidget);
 
   FTree = std::make_unique<ui::QtTree>(*FTreeWidget);
-  FGroups = std::make_unique<ui::QtReportList>(*FGroupsWidget);
-  FMsgs = std::make_unique<ui::QtReportList>(*FMsgsWidget);
-  FAtt = std::make_unique<ui::QtIconList>(*FAttWidget, &FImages);
   FMsg = std::make_unique<ui::QtMemo>(*FMsgWidget);
   FLog = std::make_unique<ui::QtMemo>(*FLogWidget);
   FStatus = std::make_unique<ui::QtStatusBar>(*FStatusWidget);
@@ -226,12 +248,9 @@ void TMainWindow::BuildPanes() {
 
 void TMainWindow::Bind(TfrmMain& form) {
   FForm = &form;
-  connect(FGroupsWidget, &QTreeWidget::itemDoubleClicked, this,
-          [this] { Call(&TfrmMain::lvGroupsDblClick); });
-  connect(FMsgsWidget, &QTreeWidget::itemDoubleClicked, this,
-          [this] { Call(&TfrmMain::lvMsgsDblClick); });
-  connect(FAttWidget, &QListWidget::itemDoubleClicked, this,
-          [this] { Call(&TfrmMain::lvAttDblClick); });
+  FGroups->OnDblClick = [this](widgets::TExtListView&) { Call(&TfrmMain::lvGroupsDblClick); };
+  FMsgs->OnDblClick = [this](widgets::TExtListView&) { Call(&TfrmMain::lvMsgsDblClick); };
+  FAtt->OnDblClick = [this](widgets::TExtListView&) { Call(&TfrmMain::lvAttDblClick); };
 }
 
 void TMainWindow::Call(const std::function<void(TfrmMain&)>& handler) {

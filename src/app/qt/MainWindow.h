@@ -1,6 +1,7 @@
 // The main window's widgets on Qt 6 Widgets.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 
 #include <functional>
@@ -12,9 +13,9 @@
 #include "app/Main.h"
 #include "app/MainView.h"
 #include "ui/qt/QtWindowSystem.h"
+#include "widgets/ExtListView.h"
 
 class QAction;
-class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
@@ -26,8 +27,10 @@ namespace qp::app {
 
 // The main window: toolbar, feed tree, group and message lists, article text, attachment
 // icons, log and status bar, laid out at 658 x 540 and centred when first shown. Its
-// commands come from TfrmMain's action table; Bind connects them, the double-clicks and the
-// close to a TfrmMain, each through Guarded. Owned by the start routine; GUI thread only.
+// commands come from TfrmMain's action table; Bind connects them, the double-clicks (and
+// Enter on a selected row) and the close to a TfrmMain, each through Guarded. The group and
+// message lists keep their column widths and sort in the application's settings. Owned by
+// the start routine; GUI thread only.
 class TMainWindow : public QMainWindow, public IMainView {
   Q_OBJECT
 
@@ -72,9 +75,9 @@ class TMainWindow : public QMainWindow, public IMainView {
 
   QToolBar* FToolBar = nullptr;
   QTreeWidget* FTreeWidget = nullptr;
-  QTreeWidget* FGroupsWidget = nullptr;
-  QTreeWidget* FMsgsWidget = nullptr;
-  QListWidget* FAttWidget = nullptr;
+  widgets::TExtListView* FGroups = nullptr;
+  widgets::TExtListView* FMsgs = nullptr;
+  widgets::TExtListView* FAtt = nullptr;
   QPlainTextEdit* FMsgWidget = nullptr;
   QPlainTextEdit* FLogWidget = nullptr;
   QStatusBar* FStatusWidget = nullptr;
@@ -83,9 +86,6 @@ class TMainWindow : public QMainWindow, public IMainView {
   QMenu* FAttMenu = nullptr;
 
   std::unique_ptr<ui::QtTree> FTree;
-  std::unique_ptr<ui::QtReportList> FGroups;
-  std::unique_ptr<ui::QtReportList> FMsgs;
-  std::unique_ptr<ui::QtIconList> FAtt;
   std::unique_ptr<ui::QtMemo> FMsg;
   std::unique_ptr<ui::QtMemo> FLog;
   std::unique_ptr<ui::QtStatusBar> FStatus;

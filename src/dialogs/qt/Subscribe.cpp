@@ -3,7 +3,6 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "ui/ErrorReport.h"
@@ -13,6 +12,20 @@ namespace qp::dialogs {
 namespace {
 constexpr int kWidth = 530;
 constexpr int kHeight = 420;
+
+// A list of groups and their article counts, the name column taking the dialog's width.
+widgets::TExtListView* MakeGroupList(const char* name) {
+  using namespace widgets;
+  auto* list = new TExtListView;
+  list->setObjectName(name);
+  list->AddColumn("Group", 380);
+  list->AddColumn("Posts", 80, TColumnAlign::taRightJustify);
+  list->SetStretchColumn(0);
+  list->SetExtendedStyles({TLVExtendedStyle::lvxFullRowSelect, TLVExtendedStyle::lvxInfoTip});
+  list->SetShowSortArrows(true);
+  return list;
+}
+
 }  // namespace
 
 TSubsForm::TSubsForm(ui::IWindowSystem& windowSystem, QWidget* parent)
@@ -21,13 +34,13 @@ TSubsForm::TSubsForm(ui::IWindowSystem& windowSystem, QWidget* parent)
   setWindowTitle("Subscribe to NewsGroups");
   setFixedSize(kWidth, kHeight);
 
-  FGroupsWidget = ui::MakeReportList({"Group", "Posts"}, {1});
-  FGroupsWidget->setObjectName("lvGroups");
-  FGroupsWidget->setSelectionMode(QAbstractItemView::SingleSelection);
-  FSubsWidget = ui::MakeReportList({"Group", "Posts"}, {1});
-  FSubsWidget->setObjectName("lvSubs");
-  FSubsWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  for (QTreeWidget* list : {FGroupsWidget, FSubsWidget}) list->setColumnWidth(0, 380);
+  FGroups = MakeGroupList("lvGroups");
+  FGroups->SetAutoColumnSort(widgets::TAutoColumnSort::acsSortToggle);
+  FGroups->AutoResort = false;
+  FGroups->Loaded();
+  FSubs = MakeGroupList("lvSubs");
+  FSubs->SetMultiSelect(true);
+  FSubs->Loaded();
 
   btnAdd = new QPushButton("&Subscribe");
   btnAdd->setObjectName("btnAdd");
@@ -46,13 +59,10 @@ TSubsForm::TSubsForm(ui::IWindowSystem& windowSystem, QWidget* parent)
   connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(FGroupsWidget, 3);
+  layout->addWidget(FGroups, 3);
   layout->addLayout(buttons);
-  layout->addWidget(FSubsWidget, 2);
+  layout->addWidget(FSubs, 2);
   layout->addWidget(box);
-
-  FGroups = std::make_unique<ui::QtReportList>(*FGroupsWidget);
-  FSubs = std::make_unique<ui::QtReportList>(*FSubsWidget);
 }
 
 TSubsForm::~TSubsForm() = default;

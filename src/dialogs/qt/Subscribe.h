@@ -6,15 +6,16 @@
 #include <memory>
 
 #include "dialogs/Subscribe.h"
-#include "ui/qt/QtWindowSystem.h"
+#include "ui/WindowSystem.h"
+#include "widgets/ExtListView.h"
 
 class QPushButton;
-class QTreeWidget;
 
 namespace qp::dialogs {
 
-// The upper list of all groups, "&Subscribe" and "&Unsubscribe" below it, the lower list of
-// subscribed groups, "OK" and "Cancel"; 530 x 420, centred. Bind connects the buttons to the
+// The upper list of all groups (sorted by a click on a column header), "&Subscribe" and
+// "&Unsubscribe" below it, the lower list of subscribed groups (several rows may be
+// selected), "OK" and "Cancel"; 530 x 420, centred. Bind connects the buttons to the
 // dialog's logic through the top-level error report. Created once by the start routine;
 // GUI thread only.
 class TSubsForm : public QDialog, public ISubsView {
@@ -32,12 +33,10 @@ class TSubsForm : public QDialog, public ISubsView {
 
  private:
   ui::IWindowSystem& FWindowSystem;
-  QTreeWidget* FGroupsWidget = nullptr;
-  QTreeWidget* FSubsWidget = nullptr;
+  widgets::TExtListView* FGroups = nullptr;
+  widgets::TExtListView* FSubs = nullptr;
   QPushButton* btnAdd = nullptr;
   QPushButton* btnDel = nullptr;
-  std::unique_ptr<ui::QtReportList> FGroups;
-  std::unique_ptr<ui::QtReportList> FSubs;
 };
 
 }  // namespace qp::dialogs

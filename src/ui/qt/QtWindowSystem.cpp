@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -20,9 +19,6 @@
 namespace qp::ui {
 
 namespace {
-
-constexpr int kDataRole = Qt::UserRole;
-constexpr int kImageRole = Qt::UserRole + 1;
 
 // Menus show '&' as an accelerator marker; a caption is shown as written.
 QString MenuText(const std::string& caption) {
@@ -90,157 +86,6 @@ int QtTree::Count() const {
   int count = 0;
   for (QTreeWidgetItemIterator it(&FWidget); *it != nullptr; ++it) ++count;
   return count;
-}
-
-namespace {
-
-class QtReportItem : public IListItem {
- public:
-  explicit QtReportItem(QTreeWidgetItem* item) : FItem(item) {}
-  std::string Caption() const override { return FromQ(FItem->text(0)); }
-  void SetCaption(const std::string& caption) override { FItem->setText(0, ToQ(caption)); }
-  void AddSubItem(const std::string& text) override {
-    const int column = ++FSubItems;
-    FItem->setText(column, ToQ(text));
-    if (QTreeWidget* tree = FItem->treeWidget()) {
-      FItem->setTextAlignment(column, Qt::Alignment(tree->headerItem()->textAlignment(column)));
-    }
-  }
-  std::vector<std::string> SubItems() const override {
-    std::vector<std::string> texts;
-    for (int column = 1; column <= FSubItems; ++column) texts.push_back(FromQ(FItem->text(column)));
-    return texts;
-  }
-  uint64_t Data() const override { return FItem->data(0, kDataRole).toULongLong(); }
-  void SetData(uint64_t data) override {
-    FItem->setData(0, kDataRole, QVariant::fromValue<qulonglong>(data));
-  }
-  int ImageIndex() const override { return FImage; }
-  void SetImageIndex(int index) override { FImage = index; }
-  int Index() const override { return FItem->treeWidget()->indexOfTopLevelItem(FItem); }
-  bool Selected() const override { return FItem->isSelected(); }
-  QTreeWidgetItem* Item() const { return FItem; }
-
- private:
-  QTreeWidgetItem* FItem;
-  int FSubItems = 0;
-  int FImage = -1;
-};
-
-class QtIconItem : public IListItem {
- public:
-  QtIconItem(QListWidgetItem* item, std::vector<QIcon>* images) : FItem(item), FImages(images) {}
-  std::string Caption() const override { return FromQ(FItem->text()); }
-  void SetCaption(const std::string& caption) override { FItem->setText(ToQ(caption)); }
-  void AddSubItem(const std::string& text) override { FSubItems.push_back(text); }
-  std::vector<std::string> SubItems() const override { return FSubItems; }
-  uint64_t Data() const override { return FItem->data(kDataRole).toULongLong(); }
-  void SetData(uint64_t data) override {
-    FItem->setData(kDataRole, QVariant::fromValue<qulonglong>(data));
-  }
-  int ImageIndex() const override {
-    const QVariant image = FItem->data(kImageRole);
-    return image.isValid() ? image.toInt() : -1;
-  }
-  void SetImageIndex(int index) override {
-    FItem->setData(kImageRole, index);
-    if (FImages != nullptr && index >= 0 && index < static_cast<int>(FImages->size())) {
-      FItem->setIcon((*FImages)[static_cast<std::size_t>(index)]);
-    }
-  }
-  int Index() const override { return FItem->listWidget()->row(FItem); }
-  bool Selected() const override { return FItem->isSelected(); }
-
- private:
-  QListWidgetItem* FItem;
-  std::vector<QIcon>* FImages;
-  std::vector<std::string> FSubItems;
-};
-
-}  // namespace
-
-QtListBase::~QtListBase() = default;
-
-int QtListBase::Count() const {
-  return static_cast<int>(FItems.size());
-}
-
-IListItem& QtListBase::Item(int index) {
-  return *FItems.at(static_cast<std::size_t>(index));
-}
-
-IListItem* QtListBase::Selected() {
-  for (const auto& item : FItems) {
-    if (item->Selected()) return item.get();
-  }
-  return nullptr;
-}
-
-int QtListBase::SelCount() const {
-  int count = 0;
-  for (const auto& item : FItems) count += item->Selected() ? 1 : 0;
-  return count;
-}
-
-void QtListBase::Show() {
-  FControl.show();
-}
-
-void QtListBase::Hide() {
-  FControl.hide();
-}
-
-bool QtListBase::Visible() const {
-  return !FControl.isHidden();
-}
-
-void QtListBase::SetTop(int top) {
-  (void)top;
-}
-
-void QtListBase::BeginUpdate() {
-  if (FUpdateDepth++ == 0) FControl.setUpdatesEnabled(false);
-}
-
-void QtListBase::EndUpdate() {
-  if (FUpdateDepth > 0 && --FUpdateDepth == 0) FControl.setUpdatesEnabled(true);
-}
-
-QtReportList::QtReportList(QTreeWidget& widget) : QtListBase(widget), FWidget(widget) {}
-
-IListItem& QtReportList::Add() {
-  auto* item = new QTreeWidgetItem(&FWidget);
-  FItems.push_back(std::make_unique<QtReportItem>(item));
-  return *FItems.back();
-}
-
-void QtReportList::Clear() {
-  FItems.clear();
-  FWidget.clear();
-}
-
-void QtReportList::Delete(int index) {
-  delete FWidget.takeTopLevelItem(index);
-  FItems.erase(FItems.begin() + index);
-}
-
-QtIconList::QtIconList(QListWidget& widget, std::vector<QIcon>* images)
-    : QtListBase(widget), FWidget(widget), FImages(images) {}
-
-IListItem& QtIconList::Add() {
-  auto* item = new QListWidgetItem(&FWidget);
-  FItems.push_back(std::make_unique<QtIconItem>(item, FImages));
-  return *FItems.back();
-}
-
-void QtIconList::Clear() {
-  FItems.clear();
-  FWidget.clear();
-}
-
-void QtIconList::Delete(int index) {
-  delete FWidget.takeItem(index);
-  FItems.erase(FItems.begin() + index);
 }
 
 void QtMemo::Clear() {
@@ -477,17 +322,6 @@ void QtWindowSystem::ShellOpen(const std::string& target, const std::string& ver
   if (!QDesktopServices::openUrl(url)) {
     throw EShellError("No application is associated with " + target);
   }
-}
-
-QTreeWidget* MakeReportList(const QStringList& columns, const std::vector<int>& rightAligned) {
-  auto* list = new QTreeWidget;
-  list->setRootIsDecorated(false);
-  list->setUniformRowHeights(true);
-  list->setHeaderLabels(columns);
-  for (int column : rightAligned) {
-    list->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-  }
-  return list;
 }
 
 }  // namespace qp::ui

@@ -2,9 +2,7 @@
 // system code page on Linux.
 #pragma once
 
-#include <QIcon>
 #include <QString>
-#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -14,8 +12,6 @@
 #include "ui/WindowSystem.h"
 
 class QAction;
-class QListWidget;
-class QListWidgetItem;
 class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
@@ -49,57 +45,6 @@ class QtTree : public ITree {
   QtTreeNode& Wrap(QTreeWidgetItem* item);
   QTreeWidget& FWidget;
   std::map<QTreeWidgetItem*, std::unique_ptr<QtTreeNode>> FNodes;
-};
-
-// What the report and icon lists share: the rows' wrappers in row order, the selection and
-// the control's visibility.
-class QtListBase : public IListView {
- public:
-  explicit QtListBase(QWidget& control) : FControl(control) {}
-  ~QtListBase() override;
-  int Count() const override;
-  IListItem& Item(int index) override;
-  IListItem* Selected() override;
-  int SelCount() const override;
-  void Show() override;
-  void Hide() override;
-  bool Visible() const override;
-  // The window's layouts place the lists, so a position asked for changes nothing.
-  void SetTop(int top) override;
-  void BeginUpdate() override;
-  void EndUpdate() override;
-
- protected:
-  std::vector<std::unique_ptr<IListItem>> FItems;  // in row order
-
- private:
-  QWidget& FControl;
-  int FUpdateDepth = 0;
-};
-
-// A report-style list on a QTreeWidget without a tree.
-class QtReportList : public QtListBase {
- public:
-  explicit QtReportList(QTreeWidget& widget);
-  IListItem& Add() override;
-  void Clear() override;
-  void Delete(int index) override;
-
- private:
-  QTreeWidget& FWidget;
-};
-
-// An icon-style list on a QListWidget.
-class QtIconList : public QtListBase {
- public:
-  QtIconList(QListWidget& widget, std::vector<QIcon>* images);
-  IListItem& Add() override;
-  void Clear() override;
-  void Delete(int index) override;
-
- private:
-  QListWidget& FWidget;
-  std::vector<QIcon>* FImages;
 };
 
 class QtMemo : public IMemo {
@@ -237,10 +182,5 @@ class QtWindowSystem : public IWindowSystem {
   QtApplication FApplication;
   QtScreen FScreen;
 };
-
-// A new report list (a QTreeWidget without tree decoration) with the given column captions;
-// the columns listed in rightAligned show their texts right-aligned. The caller owns it
-// until it has a parent.
-QTreeWidget* MakeReportList(const QStringList& columns, const std::vector<int>& rightAligned);
 
 }  // namespace qp::ui

@@ -2,10 +2,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSettings>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -20,23 +21,16 @@
 #include "app/qt/QtForms.h"
 #include "dialogs/qt/HyperLbl.h"
 #include "store/Table.h"
+#include "support/QtTestApplication.h"
 #include "support/TempDir.h"
 #include "ui/qt/QtWindowSystem.h"
+#include "widgets/ExtListView.h"
 
 namespace qp::app {
 namespace {
 
-// One application for the whole program, never destroyed: Qt's teardown at process exit
-// would run after the platform plugin is gone.
 QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_appqt";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *application;
+  return test::TestApplication();
 }
 
 // Records message boxes instead of showing them, so nothing waits for a person.
@@ -95,17 +89,26 @@ TEST(MainWindow, HoldsTheControlsOfTheLayout) {
   ASSERT_EQ(tree->topLevelItemCount(), 1);
   EXPECT_EQ(tree->topLevelItem(0)->text(0), "Gossip");
 
-  auto* groups = window.findChild<QTreeWidget*>("lvGroups");
+  auto* groups = window.findChild<widgets::TExtListView*>("lvGroups");
   ASSERT_NE(groups, nullptr);
-  EXPECT_EQ(groups->headerItem()->text(0), "Groups");
-  EXPECT_EQ(groups->headerItem()->text(1), "Posts");
-  auto* msgs = window.findChild<QTreeWidget*>("lvMsgs");
+  EXPECT_EQ(&window.lvGroups(), groups);
+  EXPECT_EQ(groups->ColumnCaption(0), "Groups");
+  EXPECT_EQ(groups->ColumnCaption(1), "Posts");
+  EXPECT_EQ(groups->ColumnAlignment(1), widgets::TColumnAlign::taRightJustify);
+  EXPECT_EQ(groups->AutoColumnSort(), widgets::TAutoColumnSort::acsSortToggle);
+  EXPECT_TRUE(groups->AutoResort);
+  auto* msgs = window.findChild<widgets::TExtListView*>("lvMsgs");
   ASSERT_NE(msgs, nullptr);
-  EXPECT_EQ(msgs->columnCount(), 4);
-  EXPECT_EQ(msgs->headerItem()->text(3), "Size");
-  auto* att = window.findChild<QListWidget*>("lvAtt");
+  EXPECT_EQ(msgs->ColumnCount(), 4);
+  EXPECT_EQ(msgs->ColumnCaption(3), "Size");
+  EXPECT_EQ(msgs->AutoSortStyle(), widgets::TAutoSortStyle::assSmart);
+  EXPECT_FALSE(msgs->AutoResort);
+  EXPECT_TRUE(msgs->ShowSortArrows());
+  EXPECT_TRUE(msgs->ArrowInColumn(0));
+  auto* att = window.findChild<widgets::TExtListView*>("lvAtt");
   ASSERT_NE(att, nullptr);
   EXPECT_TRUE(att->isHidden());
+  EXPECT_EQ(att->ViewStyle(), widgets::TViewStyle::vsIcon);
   auto* memMsg = window.findChild<QPlainTextEdit*>("memMsg");
   ASSERT_NE(memMsg, nullptr);
   EXPECT_TRUE(memMsg->isReadOnly());
@@ -145,6 +148,54 @@ TEST(MainWindow, HoldsTheControlsOfTheLayout) {
 
   form.FormClose();
   form.FormDestroy();
+}
+
+TEST(MainWindow, ListsTakeTheWindowsWidthAndKeepTheirLayoutBetweenRuns) {
+  App();
+  {
+    QSettings settings;
+    settings.remove("frmMain");
+  }
+  RecordingWindowSystem windowSystem;
+  {
+    TMainWindow window(windowSystem);
+    TfrmMain form(windowSystem, window);
+    window.Bind(form);
+    window.show();
+    QApplication::processEvents();
+    auto* msgs = window.findChild<widgets::TExtListView*>("lvMsgs");
+    auto* groups = window.findChild<widgets::TExtListView*>("lvGroups");
+    ASSERT_NE(msgs, nullptr);
+    ASSERT_NE(groups, nullptr);
+    EXPECT_TRUE(static_cast<bool>(groups->OnDblClick));  // Enter on a row too
+    EXPECT_TRUE(static_cast<bool>(msgs->OnDblClick));
+
+    const int subject = msgs->ColumnWidth(0), size = msgs->ColumnWidth(3);
+    window.resize(858, 540);
+    QApplication::processEvents();
+    EXPECT_GE(msgs->ColumnWidth(0), subject + 150);
+    EXPECT_EQ(msgs->ColumnWidth(3), size);
+
+    const int name = groups->ColumnWidth(0), posts = groups->ColumnWidth(1);
+    auto* lists = qobject_cast<QSplitter*>(groups->parentWidget());
+    ASSERT_NE(lists, nullptr);
+    lists->setSizes({groups->width() + 100, msgs->width() - 100});
+    QApplication::processEvents();
+    EXPECT_EQ(groups->ColumnWidth(0), name + 100);
+    EXPECT_EQ(groups->ColumnWidth(1), posts);
+
+    msgs->SetColumnWidth(1, 90);
+    msgs->ColumnClick(3);
+    msgs->ColumnClick(3);
+    form.FormClose();
+    form.FormDestroy();
+  }
+  TMainWindow window(windowSystem);
+  auto* msgs = window.findChild<widgets::TExtListView*>("lvMsgs");
+  ASSERT_NE(msgs, nullptr);
+  EXPECT_EQ(msgs->ColumnWidth(1), 90);
+  EXPECT_EQ(msgs->SortColumnIndex(), 3);
+  EXPECT_FALSE(msgs->SortAscending());
 }
 
 TEST(MainWindow, AFailingCommandIsReportedAndGoesNoFurther) {

@@ -7,6 +7,8 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  // The lists keep their widths and sort in the user's settings under this name.
+  QCoreApplication::setOrganizationName("Quillpost");
   qp::net::RecordMainThread();
   qp::net::SetAntiFreezePump([](bool allPending) {
     if (allPending) {
