@@ -21,6 +21,7 @@ namespace qp::store {
 class TTable;
 }
 namespace qp::dialogs {
+class TdlgOptions;
 class TdlgSites;
 class TdlgSubs;
 }  // namespace qp::dialogs
@@ -106,6 +107,7 @@ class TfrmMain {
   ui::IForm* dlgAbout = nullptr;
   dialogs::TdlgSites* dlgSites = nullptr;
   dialogs::TdlgSubs* dlgSubs = nullptr;
+  dialogs::TdlgOptions* dlgOptions = nullptr;
 
   // The NNTP client for every server (read time-out 0: reads wait without limit), the
   // article last retrieved, and the anti-freeze that keeps the window alive during waits.
@@ -129,6 +131,9 @@ class TfrmMain {
   void FormClose();
   void FormDestroy();
   void BuildServerMenu();
+  // BuildServerMenu again, keeping the checked server checked when a server of that name
+  // is still there.
+  void RebuildServerMenu();
 
   // Appends the line for a caught failure to memLog.
   void ReportError(const std::exception& E);

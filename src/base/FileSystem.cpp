@@ -118,4 +118,11 @@ std::string ExecutableFolder() {
   return folder;
 }
 
+std::string ExecutableName() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  // Without /proc the program still has a name to give its settings file.
+  return error ? std::string("quillpost") : exe.filename().string();
+}
+
 }  // namespace qp

@@ -17,5 +17,7 @@ std::string MakeTempFile(const std::string& prefix);
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
 // The folder of the running executable with a trailing "/".
 std::string ExecutableFolder();
+// The file name of the running executable, without its folder ("quillpost").
+std::string ExecutableName();
 
 }  // namespace qp

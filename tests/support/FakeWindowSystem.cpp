@@ -122,6 +122,25 @@ std::vector<std::string> FakeMenu::Captions() const {
   return captions;
 }
 
+void FakeCheckBox::Click() {
+  FState = ui::NextCheckState(FState);
+  if (FOnClick) FOnClick();
+}
+
+void FakeComboBox::Choose(int index) {
+  FItemIndex = index;
+  if (FOnChange) FOnChange();
+}
+
+bool FakeEdit::Type(const std::string& text) {
+  if (NumbersOnly && text.find_first_not_of("0123456789") != std::string::npos) return false;
+  FText = MaxLength > 0 && text.size() > static_cast<std::size_t>(MaxLength)
+              ? text.substr(0, static_cast<std::size_t>(MaxLength))
+              : text;
+  if (FOnChange) FOnChange();
+  return true;
+}
+
 bool FakeSaveDialog::Execute() {
   PresetNames.push_back(FFileName);
   if (Choices.empty()) return false;
