@@ -111,6 +111,22 @@ TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
   EXPECT_TRUE(fs::exists(f.folders.DataFolder + "Subscriptions.DAT"));
 }
 
+TEST(RunProgram, TheOptionsDialogReadsTheSettingsFileOfItsFolder) {
+  StartFixture f;
+  fs::create_directories(f.folders.SettingsFolder);
+  std::ofstream(f.folders.SettingsFolder + ExecutableName() + ".INI") << "[Firewall]\nSocks=1\n";
+  bool socksWhileRunning = false;
+  bool sitesOpenWhileRunning = false;
+  f.windowSystem.App.OnRun = [&] {
+    socksWhileRunning = f.forms.Options->Socks.Checked();
+    sitesOpenWhileRunning =
+        f.forms.Sites->Port.MaxLength == 0 && f.forms.Sites->URL.MaxLength == 250;
+  };
+  EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
+  EXPECT_TRUE(socksWhileRunning);
+  EXPECT_TRUE(sitesOpenWhileRunning) << "the site dialog's tables are open during the run";
+}
+
 TEST(RunProgram, DatabaseFailureIsShownAndEndsTheProgram) {
   StartFixture f;
   std::ofstream(f.folders.DataFolder + "Subscriptions.DAT") << std::string(4096, 'x');

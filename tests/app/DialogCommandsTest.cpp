@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/Main.h"
+#include "dialogs/Options.h"
+#include "dialogs/Sites.h"
+#include "store/Database.h"
+#include "support/FakeWindowSystem.h"
+#include "support/TempDir.h"
+
+namespace qp::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The main window over fakes with the site dialog on News in a temporary folder, as the
+// start routine leaves them, and the servers "Alpha" and "Beta".
+struct DialogFixture {
+  DialogFixture() : Form(WindowSystem, View), Sites(WindowSystem, SitesView) {
+    fs::create_directories(Dir.File("data"));
+    Form.DataFolder = Dir.File("data/");
+    Form.TempFolder = Dir.File("temp/");
+    store::News().Disconnect();
+    store::News().SetDirectory(Form.DataFolder);
+    store::News().Connect();
+    Sites.tblSites.Open();
+    Sites.tblServers.Open();
+    for (const char* name : {"Alpha", "Beta"}) {
+      SitesView.ServerName.Type(name);
+      Sites.navServers.BtnClick(dialogs::nbPost);
+      Sites.navServers.BtnClick(dialogs::nbInsert);
+    }
+    Sites.navServers.BtnClick(dialogs::nbCancel);
+    Form.Create();
+    Form.dlgSites = &Sites;
+  }
+  ~DialogFixture() {
+    Form.FormClose();
+    Form.FormDestroy();
+    Sites.tblServers.Close();
+    Sites.tblSites.Close();
+    store::News().Disconnect();
+  }
+  std::vector<std::string> ServerItems() const {
+    std::vector<std::string> captions = View.Servers.Captions();
+    return {captions.begin() + 4, captions.end()};
+  }
+  ui::IMenuItem& Item(const std::string& caption) {
+    for (int i = 4; i < View.Servers.Count(); ++i) {
+      if (View.Servers.Items(i).Caption() == caption) return View.Servers.Items(i);
+    }
+    throw Exception("no server item " + caption);
+  }
+
+  test::TempDir Dir;
+  test::FakeWindowSystem WindowSystem;
+  test::FakeMainView View;
+  TfrmMain Form;
+  test::FakeSitesView SitesView;
+  dialogs::TdlgSites Sites;
+};
+
+TEST(ServerManagement, ServersAddedInTheDialogCanBeChosenAtOnce) {
+  DialogFixture f;
+  ASSERT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta"}));
+  f.Item("Beta").SetChecked(true);
+  f.SitesView.OnShow = [&] {
+    f.Sites.navServers.BtnClick(dialogs::nbInsert);
+    f.SitesView.ServerName.Type("Gamma");
+    f.Sites.navServers.BtnClick(dialogs::nbPost);
+    return ui::idOK;
+  };
+  f.Form.actServersExecute();
+  EXPECT_EQ(f.SitesView.ShowCount, 1);
+  EXPECT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+  EXPECT_TRUE(f.Item("Beta").Checked()) << "the checked server stays checked";
+  EXPECT_FALSE(f.Item("Gamma").Checked());
+  EXPECT_TRUE(f.Item("Gamma").RadioItem());
+
+  // Renaming the checked server leaves no server checked.
+  f.SitesView.OnShow = [&] {
+    f.Sites.navServers.BtnClick(dialogs::nbPrior);
+    f.SitesView.ServerName.Type("Beta 2");
+    f.Sites.navServers.BtnClick(dialogs::nbPost);
+    return ui::idCancel;
+  };
+  f.Form.actServersExecute();
+  EXPECT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta 2", "Gamma"}));
+  for (int i = 4; i < f.View.Servers.Count(); ++i) EXPECT_FALSE(f.View.Servers.Items(i).Checked());
+}
+
+TEST(ServerManagement, APendingEditIsNotInTheMenu) {
+  DialogFixture f;
+  f.SitesView.OnShow = [&] {
+    f.SitesView.ServerName.Type("Typed");
+    return ui::idCancel;
+  };
+  f.Form.actServersExecute();
+  EXPECT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta"}));
+}
+
+TEST(Options, TheCommandShowsTheDialog) {
+  test::TempDir dir;
+  test::FakeWindowSystem windowSystem;
+  test::FakeMainView view;
+  TfrmMain form(windowSystem, view);
+  form.actOptionExecute();  // nothing to show yet
+  form.actServersExecute();
+  test::FakeOptionsView optionsView;
+  dialogs::TdlgOptions options(optionsView, dir.File("quillpost.INI"));
+  form.dlgOptions = &options;
+  form.actOptionExecute();
+  EXPECT_EQ(optionsView.ShowCount, 1);
+}
+
+}  // namespace
+}  // namespace qp::app
