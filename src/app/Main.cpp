@@ -260,7 +260,11 @@ void TfrmMain::actServersExecute() {
   if (dlgSites == nullptr) return;
   dlgSites->ShowModal();
   // Servers added, renamed or deleted in the dialog can be chosen at once.
-  RebuildServerMenu();
+  if (FNetworkBusy) {
+    FServerMenuOutdated = true;
+  } else {
+    RebuildServerMenu();
+  }
 }
 
 void TfrmMain::netNewsStatus(TComponent& ASender, TStatus AStatus, const std::string& AStatusText) {

@@ -189,6 +189,9 @@ class TfrmMain {
 
   IMainView& FView;
   bool FNetworkBusy = false;
+  // Site Management closed while a network command waited: the server menu is rebuilt when
+  // that command ends, since the command may still use the item that started it.
+  bool FServerMenuOutdated = false;
 
   std::unique_ptr<TNewsCollection> FeedItems;
   std::unique_ptr<store::TTable> ActiveSites;

@@ -59,10 +59,17 @@ void TDBEdit::Change() {
                                            text.c_str(), field->FieldName().c_str()));
       }
     }
-    const TFlagGuard writing(FWriting);
-    FLink.Edit();
-    field->SetAsString(text);
+    {
+      const TFlagGuard writing(FWriting);
+      FLink.Edit();
+      field->SetAsString(text);
+    }
     FShown = text;
+    // A text the field had to cut (its size counts bytes, and a character may take
+    // several) is shown as stored.
+    if (field->DataType() == store::TFieldType::ftString && field->AsString() != text) {
+      DataChange();
+    }
   } catch (...) {
     // What was not written is not shown either.
     FControl.SetText(FShown);

@@ -5,8 +5,11 @@
 #include "app/Main.h"
 #include "dialogs/Options.h"
 #include "dialogs/Sites.h"
+#include "dialogs/Subscribe.h"
 #include "store/Database.h"
 #include "support/FakeWindowSystem.h"
+#include "support/LoopbackServer.h"
+#include "support/NewsServer.h"
 #include "support/TempDir.h"
 
 namespace qp::app {
@@ -98,6 +101,40 @@ TEST(ServerManagement, APendingEditIsNotInTheMenu) {
   };
   f.Form.actServersExecute();
   EXPECT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta"}));
+}
+
+TEST(ServerManagement, WhileAServerCommandWaitsTheMenuIsRebuiltWhenItEnds) {
+  DialogFixture f;
+  test::LoopbackServer server(test::NewsServer({{"List", "215 list\r\nalt.a 1 1 y\r\n.\r\n"}}));
+  f.Sites.navServers.BtnClick(dialogs::nbFirst);
+  f.SitesView.Address.Type("127.0.0.1");
+  f.SitesView.Port.Type(std::to_string(server.Port()));
+  f.Sites.navServers.BtnClick(dialogs::nbPost);
+  test::FakeSubsView subsView;
+  dialogs::TdlgSubs subs(subsView);
+  f.Form.dlgSubs = &subs;
+  // Alpha has no subscriptions, so choosing it waits in the subscription dialog; meanwhile
+  // the user adds a server in Site Management.
+  std::vector<std::string> itemsWhileWaiting;
+  subsView.OnShow = [&] {
+    f.SitesView.OnShow = [&] {
+      f.Sites.navServers.BtnClick(dialogs::nbInsert);
+      f.SitesView.ServerName.Type("Gamma");
+      f.Sites.navServers.BtnClick(dialogs::nbPost);
+      return ui::idOK;
+    };
+    f.Form.actServersExecute();
+    itemsWhileWaiting = f.ServerItems();
+    return ui::idCancel;
+  };
+  f.Item("Alpha").Click();
+  EXPECT_EQ(subsView.ShowCount, 1);
+  EXPECT_EQ(itemsWhileWaiting, (std::vector<std::string>{"Alpha", "Beta"}))
+      << "the item that started the command stays while it runs";
+  EXPECT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+  EXPECT_TRUE(f.Item("Alpha").Checked());
+  f.Form.FormClose();
+  server.Join();
 }
 
 TEST(Options, TheCommandShowsTheDialog) {

@@ -119,6 +119,13 @@ TEST_F(SitesTest, EditsTakeTheFieldSizesAsLimits) {
   EXPECT_EQ(view.SiteName.Text(), "Slashdot.o") << "an eleventh character cannot be typed";
   dialog->navSites.BtnClick(nbPost);
   EXPECT_EQ(Stored("Sites.DAT")->FieldByName("Name").AsString(), "Slashdot.o");
+
+  // Ten characters that take more than ten bytes: the edit shows what the field keeps.
+  view.SiteName.Type("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+  EXPECT_EQ(view.SiteName.Text(), "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+  dialog->navSites.BtnClick(nbPost);
+  EXPECT_EQ(Stored("Sites.DAT")->FieldByName("Name").AsString(),
+            "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
 }
 
 TEST_F(SitesTest, ANewSiteIsUndecidedAndNotFetchedUntilMadeActive) {

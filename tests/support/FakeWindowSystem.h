@@ -265,8 +265,7 @@ class FakeComboBox : public ui::IComboBox {
 };
 
 // Type does what typing does: a text with other characters than digits is refused when the
-// edit takes numbers only, a longer one is cut to MaxLength characters (bytes here), then
-// OnChange runs.
+// edit takes numbers only, a longer one is cut to MaxLength characters, then OnChange runs.
 class FakeEdit : public ui::IEdit {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }

@@ -37,11 +37,10 @@ void QtEdit::SetMaxLength(int maxLength) {
 }
 
 void QtEdit::SetNumbersOnly(bool numbersOnly) {
-  if (numbersOnly) {
-    setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this));
-  } else {
-    setValidator(nullptr);
+  if (numbersOnly && FDigits == nullptr) {
+    FDigits = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
   }
+  setValidator(numbersOnly ? FDigits : nullptr);
 }
 
 void QtEdit::ShowAsPassword() {

@@ -40,6 +40,7 @@ class QtEdit : public QLineEdit, public IEdit {
  private:
   IWindowSystem& FWindowSystem;
   TNotifyEvent FOnChange;
+  QValidator* FDigits = nullptr;  // a child of the edit
 };
 
 // A check box that can show the undecided state but that a click only checks or unchecks
