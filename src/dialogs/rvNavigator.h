@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -179,6 +180,8 @@ class TrvNavigator {
   rvNavClick OnClick;
   // The window layer redraws the bar.
   std::function<void()> OnChanged;
+  // Expires when the navigator is destroyed, so a window that draws it can tell.
+  std::weak_ptr<const void> Lifetime() const { return FLifetime; }
 
   bool Enabled() const { return FEnabled; }
   void SetEnabled(bool enabled);
@@ -256,6 +259,7 @@ class TrvNavigator {
   bool FFocused = false;
   std::optional<TrvNavigateBtn> FPressed;
   std::optional<int64_t> FRepeatDue;
+  std::shared_ptr<const void> FLifetime = std::make_shared<int>(0);
 };
 
 }  // namespace qp::dialogs

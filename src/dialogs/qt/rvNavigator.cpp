@@ -34,8 +34,9 @@ TrvNavigatorWidget::TrvNavigatorWidget(ui::IWindowSystem& windowSystem, QWidget*
   setMouseTracking(false);
   FRepeatTimer.setSingleShot(true);
   connect(&FRepeatTimer, &QTimer::timeout, this, [this] {
-    if (FNavigator == nullptr) return;
-    ui::Guarded(FWindowSystem, [this] { FNavigator->RepeatTick(FClock.elapsed()); });
+    TrvNavigator* navigator = Navigator();
+    if (navigator == nullptr) return;
+    ui::Guarded(FWindowSystem, [&] { navigator->RepeatTick(FClock.elapsed()); });
     ScheduleRepeat();
   });
   FClock.start();
@@ -45,11 +46,12 @@ TrvNavigatorWidget::TrvNavigatorWidget(ui::IWindowSystem& windowSystem, QWidget*
 }
 
 TrvNavigatorWidget::~TrvNavigatorWidget() {
-  if (FNavigator != nullptr) FNavigator->OnChanged = nullptr;
+  if (TrvNavigator* navigator = Navigator()) navigator->OnChanged = nullptr;
 }
 
 void TrvNavigatorWidget::Bind(TrvNavigator& navigator) {
   FNavigator = &navigator;
+  FLifetime = navigator.Lifetime();
   FNavigator->OnChanged = [this] { update(); };
   FNavigator->SetEnabled(isEnabled());
   FNavigator->SetFocused(hasFocus());
@@ -58,13 +60,15 @@ void TrvNavigatorWidget::Bind(TrvNavigator& navigator) {
 }
 
 QSize TrvNavigatorWidget::sizeHint() const {
-  if (FNavigator == nullptr) return QSize(241, 25);
-  return QSize(FNavigator->Width(), FNavigator->Height());
+  TrvNavigator* const navigator = Navigator();
+  if (navigator == nullptr) return QSize(241, 25);
+  return QSize(navigator->Width(), navigator->Height());
 }
 
 void TrvNavigatorWidget::FollowNavigatorSize() {
-  const QSize size(FNavigator->Width(), FNavigator->Height());
-  if (FNavigator->Align() == alNone) {
+  TrvNavigator* const navigator = Navigator();
+  const QSize size(navigator->Width(), navigator->Height());
+  if (navigator->Align() == alNone) {
     setFixedSize(size);
   } else {
     setMinimumSize(0, 0);
@@ -75,9 +79,10 @@ void TrvNavigatorWidget::FollowNavigatorSize() {
 }
 
 QPixmap TrvNavigatorWidget::ButtonGlyph(const TrvNavButton& button) const {
+  TrvNavigator* const navigator = Navigator();
   const bool enabled = button.Enabled() && isEnabled();
   const auto* images =
-      FNavigator != nullptr ? dynamic_cast<const ui::QtImageList*>(FNavigator->Glyphs()) : nullptr;
+      navigator != nullptr ? dynamic_cast<const ui::QtImageList*>(navigator->Glyphs()) : nullptr;
   if (button.GlyphIndex() >= 0 && images != nullptr && button.GlyphIndex() < images->Count()) {
     const QIcon icon(images->Images[static_cast<std::size_t>(button.GlyphIndex())]);
     return icon.pixmap(QSize(kGlyphSize, kGlyphSize), enabled ? QIcon::Normal : QIcon::Disabled);
@@ -87,11 +92,12 @@ QPixmap TrvNavigatorWidget::ButtonGlyph(const TrvNavButton& button) const {
 }
 
 void TrvNavigatorWidget::paintEvent(QPaintEvent* event) {
+  TrvNavigator* const navigator = Navigator();
   (void)event;
-  if (FNavigator == nullptr) return;
+  if (navigator == nullptr) return;
   QPainter painter(this);
   for (int i = 0; i < kNavButtonCount; ++i) {
-    const TrvNavButton& button = FNavigator->Buttons(static_cast<TrvNavigateBtn>(i));
+    const TrvNavButton& button = navigator->Buttons(static_cast<TrvNavigateBtn>(i));
     if (!button.Visible()) continue;
     const QRect rect = ToRect(button.Bounds());
     QStyleOptionButton option;
@@ -100,7 +106,7 @@ void TrvNavigatorWidget::paintEvent(QPaintEvent* event) {
     option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
     if (!button.Enabled()) option.state &= ~QStyle::State_Enabled;
     option.state |= button.Down() ? QStyle::State_Sunken : QStyle::State_Raised;
-    if (!FNavigator->Flat() || button.Down()) {
+    if (!navigator->Flat() || button.Down()) {
       style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &option, &painter, this);
     }
     const QPixmap glyph = ButtonGlyph(button);
@@ -108,7 +114,7 @@ void TrvNavigatorWidget::paintEvent(QPaintEvent* event) {
     painter.drawPixmap(rect.left() + (rect.width() - kGlyphSize) / 2 + shift,
                        rect.top() + (rect.height() - kGlyphSize) / 2 + shift, glyph);
   }
-  if (const std::optional<TNavRect> focus = FNavigator->FocusRect()) {
+  if (const std::optional<TNavRect> focus = navigator->FocusRect()) {
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.rect = ToRect(*focus);
@@ -117,34 +123,38 @@ void TrvNavigatorWidget::paintEvent(QPaintEvent* event) {
 }
 
 void TrvNavigatorWidget::mousePressEvent(QMouseEvent* event) {
-  if (FNavigator == nullptr || event->button() != Qt::LeftButton) {
+  TrvNavigator* const navigator = Navigator();
+  if (navigator == nullptr || event->button() != Qt::LeftButton) {
     QWidget::mousePressEvent(event);
     return;
   }
   const QPoint at = event->position().toPoint();
-  if (FNavigator->MouseDown(at.x(), at.y(), FClock.elapsed())) {
+  if (navigator->MouseDown(at.x(), at.y(), FClock.elapsed())) {
     setFocus(Qt::MouseFocusReason);
     ScheduleRepeat();
   }
 }
 
 void TrvNavigatorWidget::mouseMoveEvent(QMouseEvent* event) {
-  if (FNavigator == nullptr) return;
+  TrvNavigator* const navigator = Navigator();
+  if (navigator == nullptr) return;
   const QPoint at = event->position().toPoint();
-  FNavigator->MouseMove(at.x(), at.y());
+  navigator->MouseMove(at.x(), at.y());
 }
 
 void TrvNavigatorWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (FNavigator == nullptr || event->button() != Qt::LeftButton) {
+  TrvNavigator* const navigator = Navigator();
+  if (navigator == nullptr || event->button() != Qt::LeftButton) {
     QWidget::mouseReleaseEvent(event);
     return;
   }
   FRepeatTimer.stop();
   const QPoint at = event->position().toPoint();
-  ui::Guarded(FWindowSystem, [&] { FNavigator->MouseUp(at.x(), at.y()); });
+  ui::Guarded(FWindowSystem, [&] { navigator->MouseUp(at.x(), at.y()); });
 }
 
 void TrvNavigatorWidget::keyPressEvent(QKeyEvent* event) {
+  TrvNavigator* const navigator = Navigator();
   std::optional<TNavKey> key;
   switch (event->key()) {
     case Qt::Key_Left:
@@ -159,45 +169,50 @@ void TrvNavigatorWidget::keyPressEvent(QKeyEvent* event) {
     default:
       break;
   }
-  if (FNavigator == nullptr || !key) {
+  if (navigator == nullptr || !key) {
     QWidget::keyPressEvent(event);
     return;
   }
-  ui::Guarded(FWindowSystem, [&] { FNavigator->KeyDown(*key); });
+  ui::Guarded(FWindowSystem, [&] { navigator->KeyDown(*key); });
 }
 
 void TrvNavigatorWidget::focusInEvent(QFocusEvent* event) {
+  TrvNavigator* const navigator = Navigator();
   QWidget::focusInEvent(event);
-  if (FNavigator != nullptr) FNavigator->SetFocused(true);
+  if (navigator != nullptr) navigator->SetFocused(true);
 }
 
 void TrvNavigatorWidget::focusOutEvent(QFocusEvent* event) {
+  TrvNavigator* const navigator = Navigator();
   QWidget::focusOutEvent(event);
-  if (FNavigator != nullptr) FNavigator->SetFocused(false);
+  if (navigator != nullptr) navigator->SetFocused(false);
 }
 
 void TrvNavigatorWidget::resizeEvent(QResizeEvent* event) {
+  TrvNavigator* const navigator = Navigator();
   QWidget::resizeEvent(event);
-  if (FNavigator == nullptr) return;
-  if (FNavigator->Width() != width() || FNavigator->Height() != height()) {
-    FNavigator->SetBounds(width(), height());
+  if (navigator == nullptr) return;
+  if (navigator->Width() != width() || navigator->Height() != height()) {
+    navigator->SetBounds(width(), height());
     FollowNavigatorSize();
   }
 }
 
 void TrvNavigatorWidget::changeEvent(QEvent* event) {
+  TrvNavigator* const navigator = Navigator();
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::EnabledChange && FNavigator != nullptr) {
-    FNavigator->SetEnabled(isEnabled());
+  if (event->type() == QEvent::EnabledChange && navigator != nullptr) {
+    navigator->SetEnabled(isEnabled());
   }
 }
 
 bool TrvNavigatorWidget::event(QEvent* event) {
-  if (event->type() == QEvent::ToolTip && FNavigator != nullptr) {
+  TrvNavigator* const navigator = Navigator();
+  if (event->type() == QEvent::ToolTip && navigator != nullptr) {
     auto* help = static_cast<QHelpEvent*>(event);
-    const std::optional<TrvNavigateBtn> button = FNavigator->ButtonAt(help->x(), help->y());
+    const std::optional<TrvNavigateBtn> button = navigator->ButtonAt(help->x(), help->y());
     if (button) {
-      const TrvNavButton& under = FNavigator->Buttons(*button);
+      const TrvNavButton& under = navigator->Buttons(*button);
       QToolTip::showText(help->globalPos(), ui::ToQ(under.Hint()), this, ToRect(under.Bounds()));
     } else {
       QToolTip::hideText();
@@ -208,7 +223,8 @@ bool TrvNavigatorWidget::event(QEvent* event) {
 }
 
 void TrvNavigatorWidget::ScheduleRepeat() {
-  const std::optional<int64_t> due = FNavigator != nullptr ? FNavigator->RepeatDue() : std::nullopt;
+  TrvNavigator* const navigator = Navigator();
+  const std::optional<int64_t> due = navigator != nullptr ? navigator->RepeatDue() : std::nullopt;
   if (!due) {
     FRepeatTimer.stop();
     return;

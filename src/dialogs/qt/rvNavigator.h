@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 #include "dialogs/rvNavigator.h"
@@ -20,8 +21,8 @@ QPixmap NavigatorResourceGlyph(const std::string& name);
 
 // Draws a TrvNavigator and hands it the mouse, the keys, the focus, its size and the
 // clock; a button's failure goes to the top-level error report. The widget follows the
-// navigator's size; with alNone it keeps that size. Bind it to a navigator that outlives
-// the widget's use. Owned by its form; GUI thread only.
+// navigator's size; with alNone it keeps that size. Either may be destroyed first: a widget
+// whose navigator is gone draws nothing. Owned by its form; GUI thread only.
 class TrvNavigatorWidget : public QWidget {
   Q_OBJECT
 
@@ -30,7 +31,8 @@ class TrvNavigatorWidget : public QWidget {
   ~TrvNavigatorWidget() override;
 
   void Bind(TrvNavigator& navigator);
-  TrvNavigator* Navigator() const { return FNavigator; }
+  // The bound navigator, or nullptr when there is none (any more).
+  TrvNavigator* Navigator() const { return FLifetime.expired() ? nullptr : FNavigator; }
 
   // What button shows: its own glyph or the image of the navigator's Glyphs (which must be
   // a ui::QtImageList), in the normal or the disabled look, 16 by 16.
@@ -56,6 +58,7 @@ class TrvNavigatorWidget : public QWidget {
 
   ui::IWindowSystem& FWindowSystem;
   TrvNavigator* FNavigator = nullptr;
+  std::weak_ptr<const void> FLifetime;  // of FNavigator
   QTimer FRepeatTimer;
   QElapsedTimer FClock;
   QPixmap FResourceGlyphs[kNavButtonCount];

@@ -257,6 +257,19 @@ TEST(NavigatorWidget, DrawsEnabledAndDisabledButtonsDifferently) {
   f.navigator.Notification(&images);
 }
 
+TEST(NavigatorWidget, OutlivesItsNavigator) {
+  App();
+  RecordingWindowSystem windowSystem;
+  auto navigator = std::make_unique<TrvNavigator>(windowSystem);
+  TrvNavigatorWidget widget(windowSystem);
+  widget.Bind(*navigator);
+  navigator.reset();
+  EXPECT_EQ(widget.Navigator(), nullptr);
+  EXPECT_FALSE(widget.grab().isNull());  // paints nothing, touches nothing
+  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &space);
+}
+
 TEST(QtControls, ACheckBoxClickNeverMakesItUndecided) {
   App();
   RecordingWindowSystem windowSystem;
