@@ -1,16 +1,12 @@
 #include "dialogs/IniFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "base/Exception.h"
+#include "base/FileSystem.h"
 #include "base/SysUtils.h"
 
 namespace qp::dialogs {
@@ -37,22 +33,6 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value) {
   key = Trim(text.substr(0, equals));
   value = Trim(text.substr(equals + 1));
   return !key.empty();
-}
-
-// Writes every byte of text to fd; false on failure.
-bool WriteAll(int fd, const std::string& text) {
-  const char* data = text.data();
-  std::size_t count = text.size();
-  while (count > 0) {
-    const ssize_t n = ::write(fd, data, count);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    count -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -179,29 +159,7 @@ void TIniFile::UpdateFile() const {
   }
   std::string text;
   for (const std::string& line : FLines) text += line + "\n";
-
-  const std::size_t slash = FFileName.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : FFileName.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? FFileName : FFileName.substr(slash + 1);
-  std::string pattern = folder + "." + name + ".XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  // mkstemp makes the file readable and writable by its owner only.
-  const int fd = ::mkstemp(buffer.data());
-  if (fd < 0) {
-    throw EFCreateError(
-        Format("Cannot create file \"%s\". %s", FFileName.c_str(), std::strerror(errno)));
-  }
-  const std::string temporary(buffer.data());
-  int error = 0;
-  if (!WriteAll(fd, text) || ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), FFileName.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    throw EFCreateError(
-        Format("Cannot create file \"%s\". %s", FFileName.c_str(), std::strerror(error)));
-  }
+  ReplaceFile(FFileName, text);
 }
 
 }  // namespace qp::dialogs

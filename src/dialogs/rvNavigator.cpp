@@ -305,26 +305,26 @@ bool TrvNavigator::KeyDown(TNavKey key) {
     case TNavKey::Space:
       if (FButtons[FFocusedButton].FEnabled) BtnClick(FFocusedButton);
       return true;
-    case TNavKey::Right: {
-      int next = FFocusedButton;
-      do {
-        if (next < nbRefresh) ++next;
-      } while (next != nbRefresh && !FButtons[static_cast<std::size_t>(next)].FVisible);
-      FFocusedButton = static_cast<TrvNavigateBtn>(next);
-      Changed();
+    case TNavKey::Right:
+      MoveFocus(+1);
       return true;
-    }
-    case TNavKey::Left: {
-      int next = FFocusedButton;
-      do {
-        if (next > nbFirst) --next;
-      } while (next != nbFirst && !FButtons[static_cast<std::size_t>(next)].FVisible);
-      FFocusedButton = static_cast<TrvNavigateBtn>(next);
-      Changed();
+    case TNavKey::Left:
+      MoveFocus(-1);
       return true;
-    }
   }
   return false;
+}
+
+void TrvNavigator::MoveFocus(int step) {
+  // To the nearest visible button that way, or to the last button that way when none is
+  // visible (which may be a hidden one).
+  const int end = step > 0 ? nbRefresh : nbFirst;
+  int next = FFocusedButton;
+  do {
+    if (next != end) next += step;
+  } while (next != end && !FButtons[static_cast<std::size_t>(next)].FVisible);
+  FFocusedButton = static_cast<TrvNavigateBtn>(next);
+  Changed();
 }
 
 std::optional<TNavRect> TrvNavigator::FocusRect() const {

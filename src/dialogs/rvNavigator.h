@@ -239,6 +239,8 @@ class TrvNavigator {
   void ApplyHints();
   void ApplyGlyphs();
   void SetButtonEnabled(TrvNavigateBtn button, bool enabled);
+  // Moves the focus one visible button forward (+1) or back (-1).
+  void MoveFocus(int step);
   void StopRepeat();
   bool Usable() const;
 

@@ -29,12 +29,8 @@ struct DialogFixture {
     store::News().Connect();
     Sites.tblSites.Open();
     Sites.tblServers.Open();
-    for (const char* name : {"Alpha", "Beta"}) {
-      SitesView.ServerName.Type(name);
-      Sites.navServers.BtnClick(dialogs::nbPost);
-      Sites.navServers.BtnClick(dialogs::nbInsert);
-    }
-    Sites.navServers.BtnClick(dialogs::nbCancel);
+    AddServerInDialog("Alpha");
+    AddServerInDialog("Beta");
     Form.Create();
     Form.dlgSites = &Sites;
   }
@@ -44,6 +40,12 @@ struct DialogFixture {
     Sites.tblServers.Close();
     Sites.tblSites.Close();
     store::News().Disconnect();
+  }
+  // Adds a server row as the user does: insert, type the name, post.
+  void AddServerInDialog(const std::string& name) {
+    Sites.navServers.BtnClick(dialogs::nbInsert);
+    SitesView.ServerName.Type(name);
+    Sites.navServers.BtnClick(dialogs::nbPost);
   }
   std::vector<std::string> ServerItems() const {
     std::vector<std::string> captions = View.Servers.Captions();
@@ -69,9 +71,7 @@ TEST(ServerManagement, ServersAddedInTheDialogCanBeChosenAtOnce) {
   ASSERT_EQ(f.ServerItems(), (std::vector<std::string>{"Alpha", "Beta"}));
   f.Item("Beta").SetChecked(true);
   f.SitesView.OnShow = [&] {
-    f.Sites.navServers.BtnClick(dialogs::nbInsert);
-    f.SitesView.ServerName.Type("Gamma");
-    f.Sites.navServers.BtnClick(dialogs::nbPost);
+    f.AddServerInDialog("Gamma");
     return ui::idOK;
   };
   f.Form.actServersExecute();
@@ -118,9 +118,7 @@ TEST(ServerManagement, WhileAServerCommandWaitsTheMenuIsRebuiltWhenItEnds) {
   std::vector<std::string> itemsWhileWaiting;
   subsView.OnShow = [&] {
     f.SitesView.OnShow = [&] {
-      f.Sites.navServers.BtnClick(dialogs::nbInsert);
-      f.SitesView.ServerName.Type("Gamma");
-      f.Sites.navServers.BtnClick(dialogs::nbPost);
+      f.AddServerInDialog("Gamma");
       return ui::idOK;
     };
     f.Form.actServersExecute();

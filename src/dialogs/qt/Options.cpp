@@ -1,11 +1,10 @@
 #include "dialogs/qt/Options.h"
 
-#include <QDialogButtonBox>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include "dialogs/qt/FormLayout.h"
 
 namespace qp::dialogs {
 
@@ -13,17 +12,6 @@ namespace {
 
 constexpr int kWidth = 483;
 constexpr int kHeight = 313;
-
-// Adds a labelled control as a row of grid and returns the label.
-ui::QtLabel* AddRow(QGridLayout& grid, const char* name, const QString& caption, QWidget* control) {
-  auto* label = new ui::QtLabel(caption);
-  label->setObjectName(name);
-  label->setBuddy(control);
-  const int row = grid.rowCount();
-  grid.addWidget(label, row, 0);
-  grid.addWidget(control, row, 1);
-  return label;
-}
 
 }  // namespace
 
@@ -60,12 +48,12 @@ TOptionsForm::TOptionsForm(ui::IWindowSystem& windowSystem, QWidget* parent) : Q
   auto* proxy = new QGroupBox("Proxy Configuration");
   proxy->setObjectName("grpProxy");
   auto* grid = new QGridLayout(proxy);
-  FVersionLabel = AddRow(*grid, "lblVersion", "SOCKS Version", FVersion);
-  FHostLabel = AddRow(*grid, "lblHost", "Proxy Address", FHost);
-  FPortLabel = AddRow(*grid, "lblPort", "Proxy Port", FPort);
-  FAuthLabel = AddRow(*grid, "lblAuth", "Authentication Type", FAuth);
-  FUserLabel = AddRow(*grid, "lblUser", "User ID", FUser);
-  FPassLabel = AddRow(*grid, "lblPass", "Password", FPass);
+  FVersionLabel = AddLabelledRow(*grid, "lblVersion", "SOCKS Version", FVersion);
+  FHostLabel = AddLabelledRow(*grid, "lblHost", "Proxy Address", FHost);
+  FPortLabel = AddLabelledRow(*grid, "lblPort", "Proxy Port", FPort);
+  FAuthLabel = AddLabelledRow(*grid, "lblAuth", "Authentication Type", FAuth);
+  FUserLabel = AddLabelledRow(*grid, "lblUser", "User ID", FUser);
+  FPassLabel = AddLabelledRow(*grid, "lblPass", "Password", FPass);
 
   auto* page = new QVBoxLayout(firewall);
   page->addWidget(FPasv);
@@ -79,13 +67,7 @@ TOptionsForm::TOptionsForm(ui::IWindowSystem& windowSystem, QWidget* parent) : Q
   FPages->addTab(firewall, "Firewall");
   FPages->setCurrentIndex(0);
 
-  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QPushButton* ok = box->button(QDialogButtonBox::Ok);
-  ok->setObjectName("btnOK");
-  ok->setDefault(true);
-  box->button(QDialogButtonBox::Cancel)->setObjectName("btnCancel");
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* box = OkCancelButtons(*this);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(FPages, 1);

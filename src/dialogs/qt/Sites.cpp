@@ -1,12 +1,9 @@
 #include "dialogs/qt/Sites.h"
 
-#include <QDialogButtonBox>
-#include <QGridLayout>
-#include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/qt/FormLayout.h"
 #include "dialogs/qt/rvNavigator.h"
 
 namespace qp::dialogs {
@@ -15,16 +12,6 @@ namespace {
 
 constexpr int kWidth = 427;
 constexpr int kHeight = 300;
-
-// Adds "caption" and control as a row of grid.
-void AddRow(QGridLayout& grid, const QString& caption, QLineEdit* control,
-            QLabel* label = nullptr) {
-  if (label == nullptr) label = new QLabel(caption);
-  label->setBuddy(control);
-  const int row = grid.rowCount();
-  grid.addWidget(label, row, 0);
-  grid.addWidget(control, row, 1);
-}
 
 ui::QtEdit* NamedEdit(ui::IWindowSystem& windowSystem, const char* name) {
   auto* edit = new ui::QtEdit(windowSystem);
@@ -45,8 +32,8 @@ TSitesForm::TSitesForm(ui::IWindowSystem& windowSystem, QWidget* parent) : QDial
   auto* feedGrid = new QGridLayout;
   FSiteName = NamedEdit(windowSystem, "dbSiteName");
   FURL = NamedEdit(windowSystem, "dbURL");
-  AddRow(*feedGrid, "Name", FSiteName);
-  AddRow(*feedGrid, "URL", FURL);
+  AddLabelledRow(*feedGrid, "lblName", "Name", FSiteName);
+  AddLabelledRow(*feedGrid, "lblURL", "URL", FURL);
   FActive = new ui::QtCheckBox(windowSystem, "Active");
   FActive->setObjectName("dbActive");
   feedGrid->addWidget(FActive, feedGrid->rowCount(), 1);
@@ -64,21 +51,17 @@ TSitesForm::TSitesForm(ui::IWindowSystem& windowSystem, QWidget* parent) : QDial
   FServerName = NamedEdit(windowSystem, "db");
   FAddress = NamedEdit(windowSystem, "dbAddress");
   FPort = NamedEdit(windowSystem, "dbPort");
-  AddRow(*serverGrid, "Server Name", FServerName);
-  AddRow(*serverGrid, "Server Address", FAddress);
-  AddRow(*serverGrid, "Port", FPort);
+  AddLabelledRow(*serverGrid, "lblServerName", "Server Name", FServerName);
+  AddLabelledRow(*serverGrid, "lblAddress", "Server Address", FAddress);
+  AddLabelledRow(*serverGrid, "lblPort", "Port", FPort);
   FAuthenticate = new ui::QtCheckBox(windowSystem, "Authenticate");
   FAuthenticate->setObjectName("dbAuthenticate");
   serverGrid->addWidget(FAuthenticate, serverGrid->rowCount(), 1);
   FLogin = NamedEdit(windowSystem, "dbLogin");
-  FLoginLabel = new ui::QtLabel("Login");
-  FLoginLabel->setObjectName("lblLogin");
-  AddRow(*serverGrid, "Login", FLogin, FLoginLabel);
+  FLoginLabel = AddLabelledRow(*serverGrid, "lblLogin", "Login", FLogin);
   FPass = NamedEdit(windowSystem, "dbPass");
   FPass->ShowAsPassword();
-  FPassLabel = new ui::QtLabel("Password");
-  FPassLabel->setObjectName("lblPass");
-  AddRow(*serverGrid, "Password", FPass, FPassLabel);
+  FPassLabel = AddLabelledRow(*serverGrid, "lblPass", "Password", FPass);
   FNavServers = new TrvNavigatorWidget(windowSystem);
   FNavServers->setObjectName("navServers");
   auto* serverPage = new QVBoxLayout(usenet);
@@ -91,11 +74,7 @@ TSitesForm::TSitesForm(ui::IWindowSystem& windowSystem, QWidget* parent) : QDial
   FPages->addTab(feeds, "NewsFeeds");
   FPages->addTab(usenet, "UseNet");
 
-  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  box->button(QDialogButtonBox::Ok)->setObjectName("btnOK");
-  box->button(QDialogButtonBox::Cancel)->setObjectName("btnCancel");
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* box = OkCancelButtons(*this);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(FPages, 1);

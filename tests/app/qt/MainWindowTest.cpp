@@ -20,37 +20,15 @@
 #include "app/qt/QtForms.h"
 #include "dialogs/qt/HyperLbl.h"
 #include "store/Table.h"
+#include "support/QtTestApp.h"
 #include "support/TempDir.h"
 #include "ui/qt/QtWindowSystem.h"
 
 namespace qp::app {
 namespace {
 
-// One application for the whole program, never destroyed: Qt's teardown at process exit
-// would run after the platform plugin is gone.
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_appqt";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *application;
-}
-
-// Records message boxes instead of showing them, so nothing waits for a person.
-class RecordingWindowSystem : public ui::QtWindowSystem {
- public:
-  int MessageBox(const std::string& text, const std::string& caption, ui::TMsgButtons buttons,
-                 ui::TMsgIcon icon) override {
-    (void)buttons;
-    (void)icon;
-    Boxes.push_back(caption + ": " + text);
-    return ui::idOK;
-  }
-  std::vector<std::string> Boxes;
-};
+using test::App;
+using test::RecordingWindowSystem;
 
 QStringList ActionTexts(const QMenu& menu) {
   QStringList texts;

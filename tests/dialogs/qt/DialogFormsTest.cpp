@@ -20,6 +20,7 @@
 #include "dialogs/qt/Sites.h"
 #include "dialogs/qt/rvNavigator.h"
 #include "store/Table.h"
+#include "support/QtTestApp.h"
 #include "support/TempDir.h"
 #include "ui/qt/QtControls.h"
 #include "ui/qt/QtWindowSystem.h"
@@ -29,30 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One application for the whole program, never destroyed: Qt's teardown at process exit
-// would run after the platform plugin is gone.
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_dialogsqt";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *application;
-}
-
-// Records message boxes instead of showing them and answers the first button.
-class RecordingWindowSystem : public ui::QtWindowSystem {
- public:
-  int MessageBox(const std::string& text, const std::string& caption, ui::TMsgButtons buttons,
-                 ui::TMsgIcon icon) override {
-    (void)icon;
-    Boxes.push_back(caption + ": " + text);
-    return buttons == ui::TMsgButtons::mbYesNo ? ui::idYes : ui::idOK;
-  }
-  std::vector<std::string> Boxes;
-};
+using test::App;
+using test::RecordingWindowSystem;
 
 // How many different colours an image holds: a blank grab has one.
 int Colours(const QImage& image) {
