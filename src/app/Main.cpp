@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "base/SysUtils.h"
+#include "dialogs/Options.h"
+#include "dialogs/Sites.h"
 #include "store/Table.h"
 #include "ui/ErrorReport.h"
 
@@ -203,6 +205,23 @@ void TfrmMain::BuildServerMenu() {
   }
 }
 
+void TfrmMain::RebuildServerMenu() {
+  std::string checked;
+  bool anyChecked = false;
+  for (int i = kFixedServerItems; i < mnuServers.Count() && !anyChecked; ++i) {
+    anyChecked = mnuServers.Items(i).Checked();
+    if (anyChecked) checked = mnuServers.Items(i).Caption();
+  }
+  BuildServerMenu();
+  if (!anyChecked) return;
+  for (int i = kFixedServerItems; i < mnuServers.Count(); ++i) {
+    if (mnuServers.Items(i).Caption() == checked) {
+      mnuServers.Items(i).SetChecked(true);
+      return;
+    }
+  }
+}
+
 void TfrmMain::FormClose() {
   // Also while a command waits: closing the window ends the program, so the server is told.
   if (netNews->Connected()) netNews->Disconnect();
@@ -231,7 +250,9 @@ void TfrmMain::actExitExecute() {
   WindowSystem.Application().CloseMainWindow();
 }
 
-void TfrmMain::actOptionExecute() {}
+void TfrmMain::actOptionExecute() {
+  if (dlgOptions != nullptr) dlgOptions->ShowModal();
+}
 
 void TfrmMain::actAboutExecute() {
   if (dlgAbout != nullptr) dlgAbout->ShowModal();
@@ -239,7 +260,16 @@ void TfrmMain::actAboutExecute() {
 
 void TfrmMain::actUpdateExecute() {}
 
-void TfrmMain::actServersExecute() {}
+void TfrmMain::actServersExecute() {
+  if (dlgSites == nullptr) return;
+  dlgSites->ShowModal();
+  // Servers added, renamed or deleted in the dialog can be chosen at once.
+  if (FNetworkBusy) {
+    FServerMenuOutdated = true;
+  } else {
+    RebuildServerMenu();
+  }
+}
 
 void TfrmMain::netNewsStatus(TComponent& ASender, TStatus AStatus, const std::string& AStatusText) {
   (void)ASender;

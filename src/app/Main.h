@@ -22,6 +22,7 @@ namespace qp::store {
 class TTable;
 }
 namespace qp::dialogs {
+class TdlgOptions;
 class TdlgSites;
 class TdlgSubs;
 }  // namespace qp::dialogs
@@ -86,6 +87,7 @@ class TfrmMain {
   ui::IForm* dlgAbout = nullptr;
   dialogs::TdlgSites* dlgSites = nullptr;
   dialogs::TdlgSubs* dlgSubs = nullptr;
+  dialogs::TdlgOptions* dlgOptions = nullptr;
 
   // The NNTP client for every server (read time-out 0: reads wait without limit), the
   // article last retrieved, and the anti-freeze that keeps the window alive during waits.
@@ -112,6 +114,9 @@ class TfrmMain {
   void FormClose();
   void FormDestroy();
   void BuildServerMenu();
+  // BuildServerMenu again, keeping the checked server checked when a server of that name
+  // is still there.
+  void RebuildServerMenu();
 
   // Appends the line for a caught failure to memLog.
   void ReportError(const std::exception& E);
@@ -167,6 +172,9 @@ class TfrmMain {
 
   IMainView& FView;
   bool FNetworkBusy = false;
+  // Site Management closed while a network command waited: the server menu is rebuilt when
+  // that command ends, since the command may still use the item that started it.
+  bool FServerMenuOutdated = false;
 
   std::unique_ptr<feed::TNewsCollection> FeedItems;
   std::unique_ptr<store::TTable> ActiveSites;

@@ -12,6 +12,7 @@
 #include "message/MessageParts.h"
 #include "store/Query.h"
 #include "store/SqlDialect.h"
+#include "ui/ErrorReport.h"
 #include "ui/ListUpdate.h"
 
 namespace qp::app {
@@ -74,7 +75,12 @@ TfrmMain::TNetworkCommand::TNetworkCommand(TfrmMain& form) : FForm(form) {
 }
 
 TfrmMain::TNetworkCommand::~TNetworkCommand() {
-  if (FEntered) FForm.FNetworkBusy = false;
+  if (!FEntered) return;
+  FForm.FNetworkBusy = false;
+  if (FForm.FServerMenuOutdated) {
+    FForm.FServerMenuOutdated = false;
+    ui::Guarded(FForm.WindowSystem, [this] { FForm.RebuildServerMenu(); });
+  }
 }
 
 void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {

@@ -1,5 +1,6 @@
 #include "app/Start.h"
 
+#include "dialogs/Options.h"
 #include "dialogs/Sites.h"
 #include "store/Database.h"
 #include "ui/ErrorReport.h"
@@ -19,13 +20,18 @@ int RunProgram(ui::IWindowSystem& windowSystem, IFormFactory& forms, const TStar
 
   std::unique_ptr<ui::IForm> dlgAbout = forms.CreateAboutBox();
   frmMain.dlgAbout = dlgAbout.get();
-  dialogs::TdlgSites dlgSites;
+  std::unique_ptr<dialogs::ISitesView> sitesForm = forms.CreateSitesForm();
+  dialogs::TdlgSites dlgSites(windowSystem, *sitesForm);
+  forms.BindSitesDialog(*sitesForm, dlgSites);
   frmMain.dlgSites = &dlgSites;
   std::unique_ptr<dialogs::ISubsView> subsForm = forms.CreateSubscriptionForm();
   dialogs::TdlgSubs dlgSubs(*subsForm);
   forms.BindSubscriptionDialog(*subsForm, dlgSubs);
   frmMain.dlgSubs = &dlgSubs;
-  // The options dialog comes here, last.
+  std::unique_ptr<dialogs::IOptionsView> optionsForm = forms.CreateOptionsForm();
+  dialogs::TdlgOptions dlgOptions(
+      *optionsForm, dialogs::SettingsFileName(folders.SettingsFolder, ExecutableName()));
+  frmMain.dlgOptions = &dlgOptions;
 
   int exitCode = 0;
   try {

@@ -6,6 +6,8 @@
 
 #include "app/Main.h"
 #include "app/MainView.h"
+#include "dialogs/Options.h"
+#include "dialogs/Sites.h"
 #include "dialogs/Subscribe.h"
 #include "ui/WindowSystem.h"
 
@@ -20,22 +22,30 @@ class IFormFactory {
   // Connects the window's commands, double-clicks and close/destroy to form's handlers.
   virtual void BindMainWindow(IMainView& view, TfrmMain& form) = 0;
   virtual std::unique_ptr<ui::IForm> CreateAboutBox() = 0;
+  // The site dialog's form, and the connection of its navigator bars to the dialog.
+  virtual std::unique_ptr<dialogs::ISitesView> CreateSitesForm() = 0;
+  virtual void BindSitesDialog(dialogs::ISitesView& form, dialogs::TdlgSites& dialog) = 0;
   // The subscription dialog's form, and the connection of its buttons to the dialog.
   virtual std::unique_ptr<dialogs::ISubsView> CreateSubscriptionForm() = 0;
   virtual void BindSubscriptionDialog(dialogs::ISubsView& form, dialogs::TdlgSubs& dialog) = 0;
+  // The options dialog's form.
+  virtual std::unique_ptr<dialogs::IOptionsView> CreateOptionsForm() = 0;
 };
 
-// Where the program finds its tables and keeps its scratch folder.
+// Where the program finds its tables and its settings file and keeps its scratch folder.
 struct TStartFolders {
   std::string DataFolder = ExecutableFolder();
   std::string TempFolder = GetTempFolder();
+  // The folder of the settings file, which is named after the executable
+  // (dialogs::SettingsFileName).
+  std::string SettingsFolder = ExecutableFolder();
 };
 
 // Sets the title "Quillpost", creates the main window (running its creation steps), the
-// About box, the site dialog and the subscription dialog, connects News to the data folder, opens
-// the site dialog's tables and runs the message loop; then destroys the main window. Returns the
-// exit code: that of the message loop, or 1 when connecting News or opening the tables failed (the
-// failure is shown first).
+// About box, the site dialog, the subscription dialog and the options dialog (which reads the
+// settings file), connects News to the data folder, opens the site dialog's tables and runs the
+// message loop; then destroys the main window. Returns the exit code: that of the message loop,
+// or 1 when connecting News or opening the tables failed (the failure is shown first).
 int RunProgram(ui::IWindowSystem& windowSystem, IFormFactory& forms,
                const TStartFolders& folders = TStartFolders());
 

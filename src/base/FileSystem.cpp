@@ -109,6 +109,30 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
   return true;
 }
 
+void ReplaceFile(const std::string& fileName, const std::string& content) {
+  const std::size_t slash = fileName.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : fileName.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  const std::string pattern = folder + "." + name + ".XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  // mkstemp makes the file readable and writable by its owner only.
+  TFileHandle out(::mkstemp(buffer.data()));
+  int error = out.Valid() ? 0 : errno;
+  if (error == 0) {
+    if (!WriteAll(out.Get(), content.data(), content.size()) || ::fsync(out.Get()) != 0) {
+      error = errno;
+    }
+    if (!out.Close() && error == 0) error = errno;
+    if (error == 0 && ::rename(buffer.data(), fileName.c_str()) != 0) error = errno;
+    if (error != 0) ::unlink(buffer.data());
+  }
+  if (error != 0) {
+    throw EFCreateError(
+        Format("Cannot create file \"%s\". %s", fileName.c_str(), std::strerror(error)));
+  }
+}
+
 std::string ExecutableFolder() {
   namespace fs = std::filesystem;
   std::error_code error;
@@ -116,6 +140,13 @@ std::string ExecutableFolder() {
   std::string folder = error ? fs::current_path(error).string() : exe.parent_path().string();
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
+}
+
+std::string ExecutableName() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  // Without /proc the program still has a name to give its settings file.
+  return error ? std::string("quillpost") : exe.filename().string();
 }
 
 }  // namespace qp

@@ -15,7 +15,13 @@ std::string MakeTempFile(const std::string& prefix);
 // Copies the file from to the new file to. Returns false, leaving nothing behind, when to
 // already exists or anything fails; an existing file is never overwritten.
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+// Writes content into a new file beside fileName, readable and writable by the owner only,
+// and renames it over fileName: the file is then either what it was or the whole new
+// content, never half of it. Throws EFCreateError, leaving fileName as it was, on failure.
+void ReplaceFile(const std::string& fileName, const std::string& content);
 // The folder of the running executable with a trailing "/".
 std::string ExecutableFolder();
+// The file name of the running executable, without its folder ("quillpost").
+std::string ExecutableName();
 
 }  // namespace qp

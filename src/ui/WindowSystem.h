@@ -159,7 +159,11 @@ class ISaveDialog {
   virtual bool Execute() = 0;
 };
 
-// Controls of dialogs.
+// Controls of dialogs. Their events report what the user did (typing, clicking, choosing);
+// setting a value from the program raises none. A handler's failure is shown by the
+// top-level error report.
+using TNotifyEvent = std::function<void()>;
+
 class IControl {
  public:
   virtual ~IControl() = default;
@@ -167,23 +171,56 @@ class IControl {
   virtual bool Enabled() const = 0;
 };
 
+// Undecided (cbGrayed) is shown for a value that is not set.
+enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// The state a click gives a check box in the state given: a checked box becomes unchecked,
+// an unchecked or undecided one checked. A click never makes a box undecided.
+constexpr TCheckBoxState NextCheckState(TCheckBoxState state) {
+  return state == TCheckBoxState::cbChecked ? TCheckBoxState::cbUnchecked
+                                            : TCheckBoxState::cbChecked;
+}
+
 class ICheckBox : public IControl {
  public:
+  // True only for cbChecked.
   virtual bool Checked() const = 0;
   virtual void SetChecked(bool checked) = 0;
+  virtual TCheckBoxState State() const = 0;
+  virtual void SetState(TCheckBoxState state) = 0;
+  // Runs after a click has moved the state on (NextCheckState).
+  virtual void SetOnClick(TNotifyEvent onClick) = 0;
 };
 
+// A drop-down list whose items the form fills.
 class IComboBox : public IControl {
  public:
   // -1 = nothing chosen.
   virtual int ItemIndex() const = 0;
   virtual void SetItemIndex(int index) = 0;
+  // Runs after the user chose an item.
+  virtual void SetOnChange(TNotifyEvent onChange) = 0;
 };
 
+// A one-line text edit.
 class IEdit : public IControl {
  public:
   virtual std::string Text() const = 0;
   virtual void SetText(const std::string& text) = 0;
+  // The most characters the user can type; 0 = no limit.
+  virtual void SetMaxLength(int maxLength) = 0;
+  // When set, the user can type only the digits 0 to 9.
+  virtual void SetNumbersOnly(bool numbersOnly) = 0;
+  // Runs after the user changed the text.
+  virtual void SetOnChange(TNotifyEvent onChange) = 0;
+};
+
+// A list of images of one size, reached by position from 0. The window layer holds the
+// images; the logic needs only how many there are.
+class IImageList {
+ public:
+  virtual ~IImageList() = default;
+  virtual int Count() const = 0;
 };
 
 enum class TCursor { crDefault, crHourGlass };

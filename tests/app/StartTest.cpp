@@ -41,6 +41,17 @@ class FakeFormFactory : public IFormFactory {
     Calls.push_back(View->Tree.Count() == 1 ? "CreateAboutBox after FormCreate" : "CreateAboutBox");
     return std::make_unique<test::FakeForm>();
   }
+  std::unique_ptr<dialogs::ISitesView> CreateSitesForm() override {
+    Calls.push_back("CreateSitesForm");
+    auto form = std::make_unique<test::FakeSitesView>();
+    Sites = form.get();
+    return form;
+  }
+  void BindSitesDialog(dialogs::ISitesView& form, dialogs::TdlgSites& dialog) override {
+    (void)form;
+    (void)dialog;
+    Calls.push_back("BindSitesDialog");
+  }
   std::unique_ptr<dialogs::ISubsView> CreateSubscriptionForm() override {
     Calls.push_back("CreateSubscriptionForm");
     return std::make_unique<test::FakeSubsView>();
@@ -50,11 +61,19 @@ class FakeFormFactory : public IFormFactory {
     Calls.push_back("BindSubscriptionDialog");
     Subs = &dialog;
   }
+  std::unique_ptr<dialogs::IOptionsView> CreateOptionsForm() override {
+    Calls.push_back("CreateOptionsForm");
+    auto form = std::make_unique<test::FakeOptionsView>();
+    Options = form.get();
+    return form;
+  }
 
   std::vector<std::string> Calls;
   test::FakeMainView* View = nullptr;  // valid while RunProgram runs
   TfrmMain* Form = nullptr;
-  dialogs::TdlgSubs* Subs = nullptr;  // valid while RunProgram runs
+  dialogs::TdlgSubs* Subs = nullptr;         // valid while RunProgram runs
+  test::FakeSitesView* Sites = nullptr;      // valid while RunProgram runs
+  test::FakeOptionsView* Options = nullptr;  // valid while RunProgram runs
   int Shows = 0;
 };
 
@@ -62,6 +81,7 @@ struct StartFixture {
   StartFixture() {
     folders.DataFolder = dir.File("data/");
     folders.TempFolder = dir.File("temp/");
+    folders.SettingsFolder = dir.File("settings/");
     fs::create_directories(folders.DataFolder);
   }
   test::TempDir dir;
@@ -80,14 +100,31 @@ TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
   EXPECT_EQ(f.windowSystem.App.Title(), "Quillpost");
   EXPECT_EQ(f.forms.Calls,
             (std::vector<std::string>{"CreateMainView", "BindMainWindow",
-                                      "CreateAboutBox after FormCreate", "CreateSubscriptionForm",
-                                      "BindSubscriptionDialog"}));
+                                      "CreateAboutBox after FormCreate", "CreateSitesForm",
+                                      "BindSitesDialog", "CreateSubscriptionForm",
+                                      "BindSubscriptionDialog", "CreateOptionsForm"}));
   EXPECT_EQ(f.windowSystem.App.RunCount, 1);
   EXPECT_EQ(f.forms.Shows, 1);
   EXPECT_TRUE(f.windowSystem.MessageBoxes.empty());
   EXPECT_TRUE(scratchDuringRun);
   EXPECT_FALSE(fs::exists(f.folders.TempFolder + "qptmp"));
   EXPECT_TRUE(fs::exists(f.folders.DataFolder + "Subscriptions.DAT"));
+}
+
+TEST(RunProgram, TheOptionsDialogReadsTheSettingsFileOfItsFolder) {
+  StartFixture f;
+  fs::create_directories(f.folders.SettingsFolder);
+  std::ofstream(f.folders.SettingsFolder + ExecutableName() + ".INI") << "[Firewall]\nSocks=1\n";
+  bool socksWhileRunning = false;
+  bool sitesOpenWhileRunning = false;
+  f.windowSystem.App.OnRun = [&] {
+    socksWhileRunning = f.forms.Options->Socks.Checked();
+    sitesOpenWhileRunning =
+        f.forms.Sites->Port.MaxLength == 0 && f.forms.Sites->URL.MaxLength == 250;
+  };
+  EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
+  EXPECT_TRUE(socksWhileRunning);
+  EXPECT_TRUE(sitesOpenWhileRunning) << "the site dialog's tables are open during the run";
 }
 
 TEST(RunProgram, DatabaseFailureIsShownAndEndsTheProgram) {

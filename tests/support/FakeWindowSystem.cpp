@@ -123,6 +123,31 @@ std::vector<std::string> FakeMenu::Captions() const {
   return captions;
 }
 
+void FakeCheckBox::Click() {
+  FState = ui::NextCheckState(FState);
+  if (FOnClick) FOnClick();
+}
+
+void FakeComboBox::Choose(int index) {
+  FItemIndex = index;
+  if (FOnChange) FOnChange();
+}
+
+bool FakeEdit::Type(const std::string& text) {
+  if (NumbersOnly && text.find_first_not_of("0123456789") != std::string::npos) return false;
+  // The limit counts characters, as a real edit does: UTF-8 continuation bytes do not count.
+  std::size_t end = 0;
+  int characters = 0;
+  while (end < text.size() && (MaxLength <= 0 || characters < MaxLength)) {
+    ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    ++characters;
+  }
+  FText = text.substr(0, end);
+  if (FOnChange) FOnChange();
+  return true;
+}
+
 bool FakeSaveDialog::Execute() {
   PresetNames.push_back(FFileName);
   if (Choices.empty()) return false;

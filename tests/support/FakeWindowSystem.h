@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/MainView.h"
+#include "dialogs/Options.h"
+#include "dialogs/Sites.h"
 #include "dialogs/Subscribe.h"
 #include "ui/WindowSystem.h"
 
@@ -216,40 +218,82 @@ class FakeSaveDialog : public ui::ISaveDialog {
   std::string FFileName;
 };
 
+// A label or any other control that is only enabled and disabled.
+class FakeControl : public ui::IControl {
+ public:
+  void SetEnabled(bool enabled) override { FEnabled = enabled; }
+  bool Enabled() const override { return FEnabled; }
+
+ private:
+  bool FEnabled = true;
+};
+
+// Click does what a click by the user does: the state moves on, then OnClick runs.
 class FakeCheckBox : public ui::ICheckBox {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }
   bool Enabled() const override { return FEnabled; }
-  bool Checked() const override { return FChecked; }
-  void SetChecked(bool checked) override { FChecked = checked; }
+  bool Checked() const override { return FState == ui::TCheckBoxState::cbChecked; }
+  void SetChecked(bool checked) override {
+    FState = checked ? ui::TCheckBoxState::cbChecked : ui::TCheckBoxState::cbUnchecked;
+  }
+  ui::TCheckBoxState State() const override { return FState; }
+  void SetState(ui::TCheckBoxState state) override { FState = state; }
+  void SetOnClick(ui::TNotifyEvent onClick) override { FOnClick = std::move(onClick); }
+
+  void Click();
 
  private:
   bool FEnabled = true;
-  bool FChecked = false;
+  ui::TCheckBoxState FState = ui::TCheckBoxState::cbUnchecked;
+  ui::TNotifyEvent FOnClick;
 };
 
+// Choose does what the user's choice does: the index changes, then OnChange runs.
 class FakeComboBox : public ui::IComboBox {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }
   bool Enabled() const override { return FEnabled; }
   int ItemIndex() const override { return FItemIndex; }
   void SetItemIndex(int index) override { FItemIndex = index; }
+  void SetOnChange(ui::TNotifyEvent onChange) override { FOnChange = std::move(onChange); }
+
+  void Choose(int index);
 
  private:
   bool FEnabled = true;
   int FItemIndex = -1;
+  ui::TNotifyEvent FOnChange;
 };
 
+// Type does what typing does: a text with other characters than digits is refused when the
+// edit takes numbers only, a longer one is cut to MaxLength characters, then OnChange runs.
 class FakeEdit : public ui::IEdit {
  public:
   void SetEnabled(bool enabled) override { FEnabled = enabled; }
   bool Enabled() const override { return FEnabled; }
   std::string Text() const override { return FText; }
   void SetText(const std::string& text) override { FText = text; }
+  void SetMaxLength(int maxLength) override { MaxLength = maxLength; }
+  void SetNumbersOnly(bool numbersOnly) override { NumbersOnly = numbersOnly; }
+  void SetOnChange(ui::TNotifyEvent onChange) override { FOnChange = std::move(onChange); }
+
+  // Replaces the whole text as typed; false when the edit refused it.
+  bool Type(const std::string& text);
+
+  int MaxLength = 0;
+  bool NumbersOnly = false;
 
  private:
   bool FEnabled = true;
   std::string FText;
+  ui::TNotifyEvent FOnChange;
+};
+
+class FakeImageList : public ui::IImageList {
+ public:
+  int Count() const override { return ImageCount; }
+  int ImageCount = 0;
 };
 
 class FakeScreen : public ui::IScreen {
@@ -365,6 +409,65 @@ class FakeSubsView : public dialogs::ISubsView {
   }
   FakeListView Groups;
   FakeListView Subs;
+  int Result = ui::idCancel;
+  int ShowCount = 0;
+  std::function<int()> OnShow;
+};
+
+// The site dialog's form: ShowModal counts and returns OnShow's result when set, else Result.
+class FakeSitesView : public dialogs::ISitesView {
+ public:
+  ui::IEdit& dbSiteName() override { return SiteName; }
+  ui::IEdit& dbURL() override { return URL; }
+  ui::ICheckBox& dbActive() override { return Active; }
+  ui::IEdit& db() override { return ServerName; }
+  ui::IEdit& dbAddress() override { return Address; }
+  ui::IEdit& dbPort() override { return Port; }
+  ui::ICheckBox& dbAuthenticate() override { return Authenticate; }
+  ui::IControl& lblLogin() override { return LoginLabel; }
+  ui::IEdit& dbLogin() override { return Login; }
+  ui::IControl& lblPass() override { return PassLabel; }
+  ui::IEdit& dbPass() override { return Pass; }
+  int ShowModal() override {
+    ++ShowCount;
+    return OnShow ? OnShow() : Result;
+  }
+
+  FakeEdit SiteName, URL, ServerName, Address, Port, Login, Pass;
+  FakeCheckBox Active, Authenticate;
+  FakeControl LoginLabel, PassLabel;
+  int Result = ui::idOK;
+  int ShowCount = 0;
+  std::function<int()> OnShow;
+};
+
+// The options dialog's form: ShowModal counts and returns OnShow's result when set, else
+// Result.
+class FakeOptionsView : public dialogs::IOptionsView {
+ public:
+  ui::ICheckBox& chkPasv() override { return Pasv; }
+  ui::ICheckBox& chkSocks() override { return Socks; }
+  ui::IControl& lblVersion() override { return VersionLabel; }
+  ui::IComboBox& cmbVersion() override { return Version; }
+  ui::IControl& lblHost() override { return HostLabel; }
+  ui::IEdit& edHost() override { return Host; }
+  ui::IControl& lblPort() override { return PortLabel; }
+  ui::IEdit& edPort() override { return Port; }
+  ui::IControl& lblAuth() override { return AuthLabel; }
+  ui::IComboBox& cmbAuth() override { return Auth; }
+  ui::IControl& lblUser() override { return UserLabel; }
+  ui::IEdit& edUser() override { return User; }
+  ui::IControl& lblPass() override { return PassLabel; }
+  ui::IEdit& edPass() override { return Pass; }
+  int ShowModal() override {
+    ++ShowCount;
+    return OnShow ? OnShow() : Result;
+  }
+
+  FakeCheckBox Pasv, Socks;
+  FakeComboBox Version, Auth;
+  FakeEdit Host, Port, User, Pass;
+  FakeControl VersionLabel, HostLabel, PortLabel, AuthLabel, UserLabel, PassLabel;
   int Result = ui::idCancel;
   int ShowCount = 0;
   std::function<int()> OnShow;

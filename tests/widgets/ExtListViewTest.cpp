@@ -1,17 +1,17 @@
 // The list view on the offscreen platform: sorting by header clicks, arrows, update
 // brackets, the column search, selection, tips and the saved settings.
-#include <gtest/gtest.h>
 #include <QApplication>
 #include <QHeaderView>
 #include <QListView>
 #include <QSettings>
 #include <QTest>
 #include <QTreeView>
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
 
-#include "support/QtTestApplication.h"
+#include "support/QtTestApp.h"
 #include "widgets/ExtListView.h"
 #include "widgets/ListHeader.h"
 #include "widgets/QtText.h"
@@ -19,9 +19,7 @@
 namespace qp::widgets {
 namespace {
 
-QApplication& App() {
-  return test::TestApplication();
-}
+using test::App;
 
 int ByteOrder(const std::string& a, const std::string& b) {
   return a < b ? -1 : (a > b ? 1 : 0);

@@ -13,8 +13,11 @@ class TQtFormFactory : public IFormFactory {
   std::unique_ptr<IMainView> CreateMainView() override;
   void BindMainWindow(IMainView& view, TfrmMain& form) override;
   std::unique_ptr<ui::IForm> CreateAboutBox() override;
+  std::unique_ptr<dialogs::ISitesView> CreateSitesForm() override;
+  void BindSitesDialog(dialogs::ISitesView& form, dialogs::TdlgSites& dialog) override;
   std::unique_ptr<dialogs::ISubsView> CreateSubscriptionForm() override;
   void BindSubscriptionDialog(dialogs::ISubsView& form, dialogs::TdlgSubs& dialog) override;
+  std::unique_ptr<dialogs::IOptionsView> CreateOptionsForm() override;
 
  private:
   ui::QtWindowSystem& FWindowSystem;

@@ -1,4 +1,3 @@
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
@@ -21,7 +21,7 @@
 #include "app/qt/QtForms.h"
 #include "dialogs/qt/HyperLbl.h"
 #include "store/Table.h"
-#include "support/QtTestApplication.h"
+#include "support/QtTestApp.h"
 #include "support/TempDir.h"
 #include "ui/qt/QtWindowSystem.h"
 #include "widgets/ExtListView.h"
@@ -29,22 +29,8 @@
 namespace qp::app {
 namespace {
 
-QApplication& App() {
-  return test::TestApplication();
-}
-
-// Records message boxes instead of showing them, so nothing waits for a person.
-class RecordingWindowSystem : public ui::QtWindowSystem {
- public:
-  int MessageBox(const std::string& text, const std::string& caption, ui::TMsgButtons buttons,
-                 ui::TMsgIcon icon) override {
-    (void)buttons;
-    (void)icon;
-    Boxes.push_back(caption + ": " + text);
-    return ui::idOK;
-  }
-  std::vector<std::string> Boxes;
-};
+using test::App;
+using test::RecordingWindowSystem;
 
 QStringList ActionTexts(const QMenu& menu) {
   QStringList texts;
