@@ -62,6 +62,8 @@ void TMessage::SetEncoding(TMessageEncoding value) {
 void TMessage::Clear() {
   ClearHeaderFields();
   ClearContent();
+  // The encoder choice is message state too: the next article starts from the default.
+  SetEncoding(meMIME);
 }
 
 void TMessage::ClearHeaderFields() {

@@ -88,7 +88,8 @@ class TMessage {
   void SetAttachmentEncoding(const std::string& value) { MessageParts.AttachmentEncoding = value; }
   bool UseNowForDate() const { return Date == 0; }
 
-  // ClearHeaderFields, then ClearContent.
+  // ClearHeaderFields, then ClearContent, and Encoding back to meMIME (AttachmentEncoding
+  // "MIME"): every field returns to its default except MessageId and the NoDecode setting.
   void Clear();
   // Resets every header property to its default except MessageId.
   void ClearHeaderFields();

@@ -76,7 +76,17 @@ TEST(Message, ClearResetsEverythingButMessageId) {
   message.ApplyHeaders();
   message.Body.Add("line");
   message.MessageParts.Add(std::make_unique<TText>());
+  // What a uuencoded article leaves behind must not carry over to the next one.
+  message.SetEncoding(meUU);
+  message.CharSet = "iso-8859-1";
+  message.ExtraHeaders.Add("X-A: b");
+  message.BccList.ParseAddresses("x@y.z");
   message.Clear();
+  EXPECT_EQ(message.Encoding(), meMIME);
+  EXPECT_EQ(message.AttachmentEncoding(), "MIME");
+  EXPECT_EQ(message.CharSet, "");
+  EXPECT_EQ(message.ExtraHeaders.Count(), 0);
+  EXPECT_EQ(message.BccList.Count(), 0);
   EXPECT_EQ(message.MessageId, "<1@x>");
   EXPECT_EQ(message.Headers.Count(), 0);
   EXPECT_EQ(message.Subject, "");
@@ -92,6 +102,10 @@ TEST(Message, ClearResetsEverythingButMessageId) {
   EXPECT_TRUE(message.UseNowForDate());
   EXPECT_EQ(message.Body.Count(), 0);
   EXPECT_EQ(message.MessageParts.Count(), 0);
+
+  message.SetAttachmentEncoding("UUE");
+  message.Clear();
+  EXPECT_EQ(message.AttachmentEncoding(), "MIME");
 }
 
 TEST(Message, NewsgroupsKeepCommaAfterOneQuote) {
