@@ -161,8 +161,34 @@ TDateTime InternetDateToLocal(std::string_view text) {
   std::string_view rest = text;
   const TDateTime date = ParseInternetDateView(rest);
   const TDateTime zone = rest.size() >= 5 ? ZoneOffsetFromText(rest) : 0;
-  return date - zone + LocalUtcOffset();
+  const TDateTime utc = date - zone;
+  // The offset in force at that moment, not today's: a summer date read in winter is an hour
+  // later than winter time would make it.
+  return utc + LocalUtcOffset(static_cast<std::time_t>(DateTimeToUnix(utc)));
 }
+
+namespace {
+
+// The offset in force at a local date-time: the one the C library's mktime chooses for it
+// (in the hour a clock is set back, the first of the two).
+TDateTime LocalUtcOffsetAtLocal(TDateTime local) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+  DecodeDate(local, year, month, day);
+  DecodeTime(local, hour, minute, second, msec);
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  const std::time_t moment = std::mktime(&tm);
+  if (moment == static_cast<std::time_t>(-1)) return LocalUtcOffset();
+  return LocalUtcOffset(moment);
+}
+
+}  // namespace
 
 std::string ZoneOffsetText(TDateTime offset, bool gmtWhenZero) {
   if (offset == 0 && gmtWhenZero) return "GMT";
@@ -176,7 +202,7 @@ std::string LocalDateToInternet(TDateTime dateTime, bool gmtWhenZero) {
   DecodeDate(dateTime, year, month, day);
   DecodeTime(dateTime, hour, minute, second, msec);
   const std::string time = Format("%02d:%02d:%02d", hour, minute, second);
-  const std::string zone = ZoneOffsetText(LocalUtcOffset(), gmtWhenZero);
+  const std::string zone = ZoneOffsetText(LocalUtcOffsetAtLocal(dateTime), gmtWhenZero);
   return Format("%s, %d %s %d %s %s", FormatDayNames[DayOfWeek(dateTime)], day,
                 FormatMonthNames[month], year, time.c_str(), zone.c_str());
 }

@@ -60,15 +60,16 @@ TDateTime LocalUtcOffset();
 TDateTime LocalUtcOffset(std::time_t moment);
 
 // Converts an RFC 822-style date text to local time: the text's numeric zone is removed and
-// the current local offset applied. A zone given by name is taken as UTC; text that does not
-// parse gives 0 shifted by the offsets. Throws only EFailedToRetreiveTimeZoneInfo.
+// the local offset in force at that moment (daylight saving included) applied. A zone given by name
+// is taken as UTC; text that does not parse gives 0 shifted by the offsets. Throws only
+// EFailedToRetreiveTimeZoneInfo.
 TDateTime InternetDateToLocal(std::string_view text);
 
 // "+hhmm" / "-hhmm" for an offset, or "GMT" for exactly 0 when gmtWhenZero is set.
 std::string ZoneOffsetText(TDateTime offset, bool gmtWhenZero);
 
 // "Sun, 5 Jan 2003 14:03:07 +0100": the local date-time as it stands, labelled with the
-// current local offset. Throws EFailedToRetreiveTimeZoneInfo.
+// local offset in force at that date-time. Throws EFailedToRetreiveTimeZoneInfo.
 std::string LocalDateToInternet(TDateTime dateTime, bool gmtWhenZero);
 
 // Replaces the list's lines by the trimmed, non-empty comma-separated items of text. A comma

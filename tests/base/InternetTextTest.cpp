@@ -175,6 +175,42 @@ TEST(InternetDateToLocal, ShiftsFromTextZoneToLocalZone) {
   }
 }
 
+// Central Europe leaves winter time at 01:00 UTC on the last Sunday of March (2023-03-26):
+// a date on either side of the change gets the offset in force at that date, whatever the
+// date today.
+TEST(InternetDateToLocal, UsesTheOffsetInForceAtThatDate) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  struct Row {
+    const char* name;
+    const char* text;
+    const char* iso;
+  };
+  const Row rows[] = {
+      {"half an hour before the change", "Sun, 26 Mar 2023 00:30:00 +0000", "2023-03-26T01:30:00"},
+      {"half an hour after the change", "Sun, 26 Mar 2023 01:30:00 +0000", "2023-03-26T03:30:00"},
+      {"winter", "Tue, 10 Jan 2023 12:00:00 GMT", "2023-01-10T13:00:00"},
+      {"summer", "Mon, 10 Jul 2023 12:00:00 GMT", "2023-07-10T14:00:00"},
+      {"summer, zone given", "Mon, 10 Jul 2023 12:00:00 -0500", "2023-07-10T19:00:00"},
+      {"back to winter time", "Sun, 29 Oct 2023 01:30:00 +0000", "2023-10-29T02:30:00"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(DateTimeToIso(InternetDateToLocal(r.text)), r.iso);
+  }
+}
+
+TEST(LocalDateToInternet, LabelsWithTheOffsetInForceAtThatDate) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  const TDateTime winter = EncodeDate(2023, 1, 10) + EncodeTime(13, 0, 0, 0);
+  const TDateTime summer = EncodeDate(2023, 7, 10) + EncodeTime(14, 0, 0, 0);
+  EXPECT_EQ(LocalDateToInternet(winter, false), "Tue, 10 Jan 2023 13:00:00 +0100");
+  EXPECT_EQ(LocalDateToInternet(summer, false), "Mon, 10 Jul 2023 14:00:00 +0200");
+  for (const TDateTime moment : {winter, summer}) {
+    EXPECT_EQ(DateTimeToIso(InternetDateToLocal(LocalDateToInternet(moment, false))),
+              DateTimeToIso(moment));
+  }
+}
+
 TEST(ZoneOffsetText, SignHoursMinutes) {
   struct Row {
     const char* name;
