@@ -151,7 +151,7 @@ void TfrmMain::LoadGroupList() {
     dlgSubs->lvGroups.Clear();
     for (const std::string& line : lines) {
       std::string name, status;
-      uint32_t high = 0, low = 0;
+      uint64_t high = 0, low = 0;
       nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
       ui::IListItem& row = dlgSubs->lvGroups.Add();
       row.SetCaption(name);
@@ -172,10 +172,13 @@ void TfrmMain::lvGroupsDblClick() {
   lvMsgs.Clear();
   netNews->SelectGroup(group);
   TStringList lines;
-  netNews->FetchOverview(Format("%u-%u", netNews->FirstArticle(), netNews->LastArticle()), lines);
+  netNews->FetchOverview(
+      std::to_string(netNews->FirstArticle()) + "-" + std::to_string(netNews->LastArticle()),
+      lines);
   barStat.SetSimpleText("Processing Header Information. Please wait ...");
   for (const std::string& line : lines) {
-    uint32_t number = 0, bytes = 0, lineCount = 0;
+    uint64_t number = 0;
+    uint32_t bytes = 0, lineCount = 0;
     std::string subject, from, messageId, references, rest;
     TDateTime date = 0;
     nntp::TNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
@@ -196,15 +199,20 @@ void TfrmMain::lvMsgsDblClick() {
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const THourglass hourglass(WindowSystem.Screen());
-  // Article numbers are 32-bit until the NNTP client takes wider ones.
-  const uint32_t number = static_cast<uint32_t>(selected->Data());
+  const uint64_t number = selected->Data();
+  // A row whose overview line carried no usable number: "Article" without a number would
+  // fetch whichever article the server has selected, not this one.
+  if (number == 0) {
+    memLog.Add("No article number for \"" + selected->Caption() + "\"");
+    return;
+  }
   if (!netNews->RetrieveArticle(number, "", *netMsg)) {
     // The article is gone from the server: show nothing rather than the previous article.
     memMsg.Clear();
     lvAtt.Clear();
     lvAtt.Hide();
-    memLog.Add(Format("Article %u is not available on the server - %s", number,
-                      netNews->ReplyText().c_str()));
+    memLog.Add("Article " + std::to_string(number) + " is not available on the server - " +
+               netNews->ReplyText());
     return;
   }
   memMsg.Clear();

@@ -114,6 +114,54 @@ uint32_t TextToCardinal(std::string_view text) {
   return static_cast<uint32_t>(static_cast<uint64_t>(value));
 }
 
+namespace {
+
+enum class TNumberText { Number, NotANumber, OutOfRange };
+
+TNumberText ReadUInt64(std::string_view text, uint64_t& value) {
+  value = 0;
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return TNumberText::NotANumber;
+  bool overflow = false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') {
+      value = 0;
+      return TNumberText::NotANumber;
+    }
+    overflow = overflow || __builtin_mul_overflow(value, 10u, &value) ||
+               __builtin_add_overflow(value, static_cast<unsigned>(c - '0'), &value);
+  }
+  if (overflow || (negative && value != 0)) {
+    value = 0;
+    return TNumberText::OutOfRange;
+  }
+  return TNumberText::Number;
+}
+
+}  // namespace
+
+uint64_t TextToUInt64(std::string_view text) {
+  uint64_t value = 0;
+  if (ReadUInt64(text, value) == TNumberText::OutOfRange) {
+    const std::string shown = Trim(text);
+    throw EConvertError(
+        Format("'%s' is not a number from 0 to 18446744073709551615", shown.c_str()));
+  }
+  return value;
+}
+
+uint64_t TextToUInt64Def(std::string_view text) {
+  uint64_t value = 0;
+  ReadUInt64(text, value);
+  return value;
+}
+
 int DayNameToNumber(std::string_view text) {
   return IndexOfName(kParseDayNames, text);
 }

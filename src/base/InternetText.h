@@ -38,6 +38,14 @@ std::string CutToken(std::string& source, const std::string& delimiter = " ", bo
 // 32 bits, so "-1" gives 4294967295. Never throws.
 uint32_t TextToCardinal(std::string_view text);
 
+// Reads trimmed text as an unsigned decimal number of up to 64 bits, as article numbers are
+// (RFC 3977 section 6 and the 64-bit numbers of large servers). Text that is no decimal
+// number (empty, letters, trailing junk) gives 0, as TextToCardinal does. A number it cannot
+// hold (above 18446744073709551615, or below 0) is not wrapped: it throws EConvertError.
+uint64_t TextToUInt64(std::string_view text);
+// The same, giving 0 instead of throwing: for parsers that never raise.
+uint64_t TextToUInt64Def(std::string_view text);
+
 // "SUN".."SAT" -> 1..7 and "JAN".."DEC" -> 1..12, ignoring ASCII case; 0 when the text is not
 // exactly one of the three-letter names.
 int DayNameToNumber(std::string_view text);

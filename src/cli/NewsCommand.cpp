@@ -4,6 +4,7 @@
 
 #include "base/DateTime.h"
 #include "base/Exception.h"
+#include "base/InternetText.h"
 #include "base/SysUtils.h"
 #include "cli/Json.h"
 #include "message/AttachmentName.h"
@@ -29,15 +30,20 @@ class EUsage : public Exception {
 struct Options {
   std::string user, password, host, action, group, saveDir;
   int port = 119;
-  uint32_t number = 0;
+  uint64_t number = 0;
   bool login = false;
 };
 
-uint32_t ParseNumber(const std::string& text, const char* what) {
-  int64_t v = 0;
-  if (!TryStrToInt64(text, v) || v < 0 || v > 0xFFFFFFFFLL)
-    throw EUsage(Format("%s must be a number from 0 to 4294967295, not '%s'", what, text.c_str()));
-  return static_cast<uint32_t>(v);
+// A decimal number of up to 64 bits (article numbers need them all); anything else is a
+// usage error, never a wrapped number.
+uint64_t ParseNumber(const std::string& text, const char* what) {
+  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  try {
+    if (digits) return TextToUInt64(text);
+  } catch (const EConvertError&) {
+  }
+  throw EUsage(
+      Format("%s must be a number from 0 to 18446744073709551615, not '%s'", what, text.c_str()));
 }
 
 Options ParseArguments(const std::vector<std::string>& args) {
@@ -67,8 +73,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
   std::string hostPort = positional[0];
   const std::size_t colon = hostPort.rfind(':');
   if (colon != std::string::npos) {
-    o.port = static_cast<int>(ParseNumber(hostPort.substr(colon + 1), "PORT"));
-    if (o.port < 1 || o.port > 65535) throw EUsage("PORT must be from 1 to 65535");
+    const uint64_t port = ParseNumber(hostPort.substr(colon + 1), "PORT");
+    if (port < 1 || port > 65535) throw EUsage("PORT must be from 1 to 65535");
+    o.port = static_cast<int>(port);
     hostPort.resize(colon);
   }
   if (hostPort.empty()) throw EUsage("missing HOST");
@@ -98,12 +105,12 @@ void PrintGroups(nntp::TNNTP& news, std::ostream& out) {
   news.ListGroups(lines);
   for (const std::string& line : lines) {
     std::string name, status;
-    uint32_t high = 0, low = 0;
+    uint64_t high = 0, low = 0;
     nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
     out << TJsonObject()
                .Str("name", name)
-               .Num("high", high)
-               .Num("low", low)
+               .Unsigned("high", high)
+               .Unsigned("low", low)
                .Str("status", status)
                .Text()
         << '\n';
@@ -115,10 +122,11 @@ void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& ou
   // Each line is parsed and written as it arrives, into one output buffer flushed in large
   // pieces: a group may hold millions of articles.
   std::string buffer;
-  uint32_t number = 0, bytes = 0, lineCount = 0;
+  uint64_t number = 0;
+  uint32_t bytes = 0, lineCount = 0;
   std::string subject, from, messageId, references, rest;
   TDateTime date = 0;
-  news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()),
+  news.FetchOverview(std::to_string(news.FirstArticle()) + "-" + std::to_string(news.LastArticle()),
                      [&](std::string& line) {
                        nntp::TNNTP::ParseOverviewLine(line, number, subject, from, date, messageId,
                                                       references, bytes, lineCount, rest);
@@ -175,8 +183,8 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
   news.SelectGroup(o.group);
   message::TMessage message;
   if (!news.RetrieveArticle(o.number, "", message))
-    throw Exception(
-        Format("article %u is not on the server: %s", o.number, news.ReplyText().c_str()));
+    throw Exception("article " + std::to_string(o.number) +
+                    " is not on the server: " + news.ReplyText());
   std::string parts = "[";
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
     if (i > 0) parts += ",";
@@ -194,7 +202,7 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
   parts += "]";
   if (!o.saveDir.empty()) SaveAttachments(message, o.saveDir);
   out << TJsonObject()
-             .Num("number", news.ArticleNumber())
+             .Unsigned("number", news.ArticleNumber())
              .Str("message_id", news.ArticleMessageId())
              .Raw("headers", JsonLines(message.Headers))
              .Raw("body", JsonLines(message.Body))

@@ -67,9 +67,9 @@ int16_t TNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& a
 void TNNTP::SelectGroup(const std::string& group) {
   SendCmd("Group " + group, std::vector<int16_t>{211});
   std::string rest = ReplyText().size() > 4 ? ReplyText().substr(4) : std::string();
-  const uint32_t count = TextToCardinal(CutToken(rest, " "));
-  const uint32_t first = TextToCardinal(CutToken(rest, " "));
-  const uint32_t last = TextToCardinal(CutToken(rest, " "));
+  const uint64_t count = TextToUInt64(CutToken(rest, " "));
+  const uint64_t first = TextToUInt64(CutToken(rest, " "));
+  const uint64_t last = TextToUInt64(CutToken(rest, " "));
   FArticleCount = count;
   FFirstArticle = first;
   FLastArticle = last;
@@ -90,7 +90,7 @@ void TNNTP::FetchOverview(const std::string& range, const TLineSink& onLine) {
   Capture(onLine, ".", true);
 }
 
-bool TNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
+bool TNNTP::RetrieveArticle(uint64_t number, const std::string& messageId,
                             message::TMessage& message) {
   std::string command = "Article";
   if (number >= 1) {
@@ -104,7 +104,7 @@ bool TNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
   if (messageId.empty()) {
     std::string rest = ReplyText();
     CutToken(rest, " ");
-    FArticleNumber = TextToCardinal(CutToken(rest, " "));
+    FArticleNumber = TextToUInt64Def(CutToken(rest, " "));
     FArticleMessageId = rest;
   }
   message.Clear();
@@ -115,7 +115,7 @@ bool TNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
   return true;
 }
 
-void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
+void TNNTP::ParseOverviewLine(const std::string& line, uint64_t& number, std::string& subject,
                               std::string& from, TDateTime& date, std::string& messageId,
                               std::string& references, uint32_t& byteCount, uint32_t& lineCount,
                               std::string& rest) {
@@ -133,7 +133,7 @@ void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::st
     remaining = tab == std::string_view::npos ? std::string_view() : remaining.substr(tab + 1);
     return token;
   };
-  number = TextToCardinal(cut());
+  number = TextToUInt64Def(cut());
   subject = cut();
   from = cut();
   date = InternetDateToLocal(cut());
@@ -144,11 +144,11 @@ void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::st
   rest = remaining;
 }
 
-void TNNTP::ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
+void TNNTP::ParseGroupLine(std::string line, std::string& name, uint64_t& high, uint64_t& low,
                            std::string& status) {
   name = CutToken(line, " ");
-  high = TextToCardinal(CutToken(line, " "));
-  low = TextToCardinal(CutToken(line, " "));
+  high = TextToUInt64Def(CutToken(line, " "));
+  low = TextToUInt64Def(CutToken(line, " "));
   status = line;
 }
 

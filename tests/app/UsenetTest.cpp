@@ -246,6 +246,36 @@ TEST_F(UsenetTest, GroupDoubleClickLoadsTheHeaders) {
   EXPECT_EQ(View.Msgs.Item(0).Data(), 7u);
 }
 
+TEST_F(UsenetTest, ArticleNumbersBeyond32BitsReachTheServerUnwrapped) {
+  LoopbackServer server(NewsServer(
+      {{"Group big", "211 4294967297 4294967297 18446744073709551615 big\r\n"},
+       {"xover 4294967297-18446744073709551615",
+        "224 overview\r\n4294967297\tLow\r\n18446744073709551615\tHigh\r\n"
+        "18446744073709551616\tBeyond\r\n.\r\n"},
+       {"Article 18446744073709551615", "220 18446744073709551615 <h@x>\r\n\r\nhigh\r\n.\r\n"}}));
+  Subscribe(AddServer("Local", server.Port()), "big");
+  ClickServer("Local");
+  EXPECT_EQ(View.Groups.Item(0).SubItems(), (std::vector<std::string>{"4294967297"}));
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  ASSERT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"Low", "High", "Beyond"}));
+  EXPECT_EQ(View.Msgs.Item(0).Data(), 4294967297u);
+  EXPECT_EQ(View.Msgs.Item(1).Data(), 18446744073709551615u);
+  EXPECT_EQ(View.Msgs.Item(2).Data(), 0u) << "no wrapped number";
+  View.Msgs.Select(1);
+  Form.lvMsgsDblClick();
+  EXPECT_EQ(Memo().back(), "high");
+  // The row without a usable number fetches nothing (a bare "Article" would fetch another one).
+  View.Msgs.Select(2);
+  Form.lvMsgsDblClick();
+  EXPECT_EQ(Log(), (std::vector<std::string>{"No article number for \"Beyond\""}));
+  Form.FormClose();
+  server.Join();
+  EXPECT_EQ(server.Received(),
+            "mode reader\r\nGroup big\r\nGroup big\r\nxover 4294967297-18446744073709551615\r\n"
+            "Article 18446744073709551615\r\nQuit\r\n");
+}
+
 TEST_F(UsenetTest, ChoosingTheConnectedServerAgainReconnects) {
   LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}), 2);
   Subscribe(AddServer("Local", server.Port()), "alt.a");
@@ -354,7 +384,7 @@ class ArticleTest : public UsenetTest {
     Subscribe(AddServer("Local", Server->Port()), "alt.bin");
     ClickServer("Local");
   }
-  void Show(uint32_t number) {
+  void Show(uint64_t number) {
     View.Msgs.Clear();
     View.Msgs.Add().SetData(number);
     View.Msgs.Select(0);

@@ -69,6 +69,44 @@ TEST(TextToCardinal, KeepsLow32BitsOfLenientNumber) {
   }
 }
 
+TEST(TextToUInt64, ReadsArticleNumbersWithoutWrapping) {
+  struct Row {
+    const char* name;
+    const char* text;
+    uint64_t value;
+    bool outOfRange;
+  };
+  const Row rows[] = {
+      {"blanks around", " \t42\r\n", 42, false},
+      {"above 32 bits", "4294967297", 4294967297u, false},
+      {"largest", "18446744073709551615", 18446744073709551615u, false},
+      {"plus sign", "+7", 7, false},
+      {"minus zero", "-0", 0, false},
+      {"not a number", "abc", 0, false},
+      {"empty", "", 0, false},
+      {"lone sign", "-", 0, false},
+      {"trailing junk", "12x", 0, false},
+      {"hexadecimal is no article number", "$10", 0, false},
+      {"one beyond 64 bits", "18446744073709551616", 0, true},
+      {"far beyond 64 bits", "99999999999999999999999", 0, true},
+      {"negative", "-1", 0, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(TextToUInt64Def(r.text), r.value);
+    if (r.outOfRange) {
+      EXPECT_THROW(TextToUInt64(r.text), EConvertError);
+    } else {
+      EXPECT_EQ(TextToUInt64(r.text), r.value);
+    }
+  }
+  try {
+    TextToUInt64(" 18446744073709551616 ");
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "'18446744073709551616' is not a number from 0 to 18446744073709551615");
+  }
+}
+
 TEST(NameTables, ParseExactThreeLetterNamesOnly) {
   EXPECT_EQ(DayNameToNumber("sun"), 1);
   EXPECT_EQ(DayNameToNumber("Sat"), 7);
