@@ -13,8 +13,9 @@ class TConnectionLineSource : public TLineSource {
  public:
   explicit TConnectionLineSource(net::TTCPConnection& connection) : FConnection(connection) {}
   std::string ReadLn() override { return FConnection.ReadLn(); }
-  void Capture(TStringList& target, const std::string& terminator, bool unstuff) override {
-    FConnection.Capture(target, terminator, unstuff);
+  using TLineSource::Capture;
+  void Capture(const TLineSink& sink, const std::string& terminator, bool unstuff) override {
+    FConnection.Capture(sink, terminator, unstuff);
   }
 
  private:
