@@ -1,6 +1,5 @@
 #include "nntp/MessageClient.h"
 
-#include "base/LineSource.h"
 #include "message/MessageReader.h"
 
 namespace qp::nntp {
@@ -8,30 +7,93 @@ namespace qp::nntp {
 namespace {
 
 // The connection as a line source: lines end at LF (a CR before it is dropped), and a raw
-// capture splits at CR LF, as dot-terminated replies do.
+// capture splits at CR LF, as dot-terminated replies do. It notes when the "." line that ends
+// the data block passes.
 class TConnectionLineSource : public TLineSource {
  public:
-  explicit TConnectionLineSource(net::TTCPConnection& connection) : FConnection(connection) {}
-  std::string ReadLn() override { return FConnection.ReadLn(); }
+  TConnectionLineSource(net::TTCPConnection& connection, bool& dataOpen)
+      : FConnection(connection), FDataOpen(dataOpen) {}
+  std::string ReadLn() override {
+    std::string line = FConnection.ReadLn();
+    if (line == ".") FDataOpen = false;
+    return line;
+  }
   using TLineSource::Capture;
   void Capture(const TLineSink& sink, const std::string& terminator, bool unstuff) override {
     FConnection.Capture(sink, terminator, unstuff);
+    if (terminator == ".") FDataOpen = false;
   }
 
  private:
   net::TTCPConnection& FConnection;
+  bool& FDataOpen;
 };
+
+// Failures of the connection itself: after them nothing more can be read in step.
+bool IsConnectionFailure(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const EConnClosedGracefully&) {
+    return true;
+  } catch (const net::EReadTimeout&) {
+    return true;
+  } catch (const net::ESocketError&) {
+    return true;
+  } catch (const net::ETCPConnectionError&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
 
 }  // namespace
 
 bool TMessageClient::ReadMessageHeader(message::TMessage& message, const std::string& terminator) {
-  TConnectionLineSource source(*this);
+  TConnectionLineSource source(*this, FReplyDataOpen);
   return message::TMessageReader(source, *this).ReadMessageHeader(message, terminator);
 }
 
 void TMessageClient::ReadMessageBody(message::TMessage& message, const std::string& terminator) {
-  TConnectionLineSource source(*this);
+  TConnectionLineSource source(*this, FReplyDataOpen);
   message::TMessageReader(source, *this).ReadMessageBody(message, terminator);
+}
+
+void TMessageClient::SkipReplyData() noexcept {
+  try {
+    std::size_t skipped = 0;
+    while (FReplyDataOpen) {
+      const std::string line = ReadLn();
+      if (line == ".") {
+        FReplyDataOpen = false;
+        return;
+      }
+      skipped += line.size() + 2;
+      if (skipped > MaxSkippedBytes) break;
+    }
+  } catch (...) {
+    // Cannot find the end of the block: nothing read later could be trusted.
+  }
+  if (FReplyDataOpen) {
+    FReplyDataOpen = false;
+    DropOutOfStep();
+  }
+}
+
+void TMessageClient::DropOutOfStep() noexcept {
+  FReplyDataOpen = false;
+  try {
+    DropSocket();
+  } catch (...) {
+    // The socket is closed either way.
+  }
+}
+
+void TMessageClient::AbandonReplyData(const std::exception_ptr& failure) noexcept {
+  if (!FReplyDataOpen) return;
+  if (IsConnectionFailure(failure))
+    DropOutOfStep();
+  else
+    SkipReplyData();
 }
 
 }  // namespace qp::nntp

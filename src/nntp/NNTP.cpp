@@ -20,6 +20,7 @@ TNNTP::TNNTP() {
 }
 
 void TNNTP::Connect(int timeout) {
+  FCurrentCommand.clear();
   TMessageClient::Connect(timeout);
   try {
     switch (GetResponse({})) {
@@ -57,11 +58,21 @@ void TNNTP::Disconnect() {
 }
 
 int16_t TNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& allowed) {
-  const int16_t code = TMessageClient::SendCmd(command, std::vector<int16_t>{});
-  if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
-  TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
-  TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
-  return TMessageClient::SendCmd(command, allowed);
+  // The AUTHINFO lines below are not recorded: the password must never reach a log.
+  FCurrentCommand = command;
+  try {
+    const int16_t code = TMessageClient::SendCmd(command, std::vector<int16_t>{});
+    if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
+    TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
+    TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
+    return TMessageClient::SendCmd(command, allowed);
+  } catch (const net::EProtocolReplyError&) {
+    // A whole reply was read: the session is in step.
+    throw;
+  } catch (...) {
+    DropOutOfStep();
+    throw;
+  }
 }
 
 void TNNTP::SelectGroup(const std::string& group) {
@@ -77,17 +88,17 @@ void TNNTP::SelectGroup(const std::string& group) {
 
 void TNNTP::ListGroups(TStringList& list) {
   SendCmd("List", std::vector<int16_t>{215});
-  Capture(list, ".", true);
+  ReadReplyData([&] { Capture(list, ".", true); }, true);
 }
 
 void TNNTP::FetchOverview(const std::string& range, TStringList& list) {
   SendCmd("xover " + range, std::vector<int16_t>{224});
-  Capture(list, ".", true);
+  ReadReplyData([&] { Capture(list, ".", true); }, true);
 }
 
 void TNNTP::FetchOverview(const std::string& range, const TLineSink& onLine) {
   SendCmd("xover " + range, std::vector<int16_t>{224});
-  Capture(onLine, ".", true);
+  ReadReplyData([&] { Capture(onLine, ".", true); }, true);
 }
 
 bool TNNTP::RetrieveArticle(uint64_t number, const std::string& messageId,
@@ -108,10 +119,16 @@ bool TNNTP::RetrieveArticle(uint64_t number, const std::string& messageId,
     FArticleMessageId = rest;
   }
   message.Clear();
-  // 220 carries header and body, 221 the header only, 222 the body only, 223 neither.
-  bool readBody = code == 222;
-  if (code == 220 || code == 221) readBody = ReadMessageHeader(message, "") && code == 220;
-  if (readBody) ReadMessageBody(message, ".");
+  // 220 carries header and body, 221 the header only, 222 the body only, 223 neither (no
+  // data block follows it).
+  if (code == 223) return true;
+  ReadReplyData(
+      [&] {
+        bool readBody = code == 222;
+        if (code == 220 || code == 221) readBody = ReadMessageHeader(message, "") && code == 220;
+        if (readBody) ReadMessageBody(message, ".");
+      },
+      false);
   return true;
 }
 

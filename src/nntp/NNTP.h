@@ -74,12 +74,20 @@ class TNNTP : public TMessageClient {
 
   // Every command of this client passes here: a 480 or 450 reply ("authentication
   // required") is answered with AUTHINFO USER and PASS and the command is sent once more.
+  // A failure other than an unexpected reply code (a time-out, a lost connection, a reply
+  // beyond the limits) leaves the session out of step, so the connection is dropped.
   using net::TTCPConnection::SendCmd;
   int16_t SendCmd(const std::string& command, const std::vector<int16_t>& allowed) override;
+  // The last command line sent through SendCmd (the one whose reply or data is awaited while
+  // a call waits); "" before the first command of a connection.
+  const std::string& CurrentCommand() const { return FCurrentCommand; }
 
   // "Group <name>", 211 expected; sets ArticleCount, FirstArticle, LastArticle. A number in
   // the reply beyond 64 bits raises EConvertError and leaves the three unchanged.
   void SelectGroup(const std::string& group);
+  // The listings and the article are data blocks up to a "." line; whatever fails while one
+  // is read, the next command still reads its own reply (see ReadReplyData).
+
   // "List", 215 expected; appends every line of the listing to list.
   void ListGroups(TStringList& list);
   // "xover <range>", 224 expected; appends one overview line per article to list.
@@ -87,7 +95,8 @@ class TNNTP : public TMessageClient {
   // The same, handing each overview line to onLine as it arrives.
   void FetchOverview(const std::string& range, const TLineSink& onLine);
   // "Article [n | <id>]": true when the article was delivered into message; false for 421,
-  // 422, 423 and 430, leaving message untouched; EResponseError for any other reply.
+  // 422, 423 and 430, leaving message untouched; EResponseError for any other reply. Damaged
+  // parts do not fail it (see message.DecodeFailures); the reception's other failures do.
   bool RetrieveArticle(uint64_t number, const std::string& messageId, message::TMessage& message);
 
   // Takes an overview line apart at its TABs. Never raises: bad numbers give 0 (an article
@@ -109,6 +118,7 @@ class TNNTP : public TMessageClient {
   uint64_t FLastArticle = 0;
   uint64_t FArticleNumber = 0;
   std::string FArticleMessageId;
+  std::string FCurrentCommand;
 };
 
 }  // namespace qp::nntp
