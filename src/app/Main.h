@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,8 +108,8 @@ class TfrmMain {
   dialogs::TdlgSites* dlgSites = nullptr;
   dialogs::TdlgSubs* dlgSubs = nullptr;
 
-  // The NNTP client for every server (read time-out 0: reads wait without limit), the
-  // article last retrieved, and the anti-freeze that keeps the window alive during waits.
+  // The NNTP client for every server (a read waits at most 120000 ms, the connect limit),
+  // the article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
   std::unique_ptr<message::TMessage> netMsg;
   std::unique_ptr<net::TAntiFreeze> AntiFreeze1;
@@ -168,7 +169,7 @@ class TfrmMain {
   // One network command at a time: the anti-freeze lets the window run handlers while a
   // command waits, and a second command on the same connection would interleave its lines
   // with the pending exchange. A handler entered while another waits is turned away with a
-  // status text.
+  // status text; only "Disconnect" acts, by closing the connection under the waiting command.
   class TNetworkCommand {
    public:
     explicit TNetworkCommand(TfrmMain& form);
@@ -180,10 +181,21 @@ class TfrmMain {
    private:
     TfrmMain& FForm;
     bool FEntered = false;
+    int FUncaught = 0;
   };
+
+  // Closes the connection under the command that waits on it; that command then ends as
+  // cancelled (EndCancelledCommand) instead of failing.
+  void CancelWaitingCommand();
+  // After the cancelled command's failure: logs "Cancelled: " and the command and sets the
+  // status bar to "Ready". False when no command was cancelled.
+  bool EndCancelledCommand();
 
   IMainView& FView;
   bool FNetworkBusy = false;
+  // The NNTP command that was waiting when "Disconnect" closed the connection under it,
+  // until the handler that sent it has ended.
+  std::optional<std::string> FCancelledCommand;
 
   std::unique_ptr<TNewsCollection> FeedItems;
   std::unique_ptr<store::TTable> ActiveSites;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <exception>
 
 #include "app/Main.h"
 #include "base/SysUtils.h"
@@ -70,13 +71,39 @@ TfrmMain::TNetworkCommand::TNetworkCommand(TfrmMain& form) : FForm(form) {
   }
   FForm.FNetworkBusy = true;
   FEntered = true;
+  FUncaught = std::uncaught_exceptions();
 }
 
 TfrmMain::TNetworkCommand::~TNetworkCommand() {
-  if (FEntered) FForm.FNetworkBusy = false;
+  if (!FEntered) return;
+  FForm.FNetworkBusy = false;
+  // A cancelled command that still ended normally (its data had all arrived) ends as
+  // cancelled too; the views it filled meanwhile are emptied again.
+  if (std::uncaught_exceptions() == FUncaught && FForm.FCancelledCommand) {
+    try {
+      FForm.netNewsDisconnected();
+      FForm.EndCancelledCommand();
+    } catch (...) {
+      FForm.FCancelledCommand.reset();
+    }
+  }
 }
 
-void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
+void TfrmMain::CancelWaitingCommand() {
+  const std::string command = netNews->CurrentCommand();
+  FCancelledCommand = command.empty() ? "connect to " + netNews->Host : command;
+  netNews->Disconnect();
+}
+
+bool TfrmMain::EndCancelledCommand() {
+  if (!FCancelledCommand) return false;
+  memLog.Add("Cancelled: " + *FCancelledCommand);
+  FCancelledCommand.reset();
+  barStat.SetSimpleText("Ready");
+  return true;
+}
+
+void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const std::string caption = item.Caption();
@@ -105,6 +132,7 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
   try {
     netNews->Connect();
   } catch (const std::exception& e) {
+    if (FCancelledCommand) throw;
     ReportError(e);
     return;
   }
@@ -129,6 +157,8 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
     ShowSubscriptions();
   }
   item.SetChecked(true);
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
 void TfrmMain::ShowSubscriptions() {
@@ -159,11 +189,12 @@ void TfrmMain::LoadGroupList() {
     }
     barStat.SetSimpleText("Ready");
   } catch (const std::exception& e) {
+    if (FCancelledCommand) throw;
     ReportError(e);
   }
 }
 
-void TfrmMain::lvGroupsDblClick() {
+void TfrmMain::lvGroupsDblClick() try {
   ui::IListItem* selected = lvGroups.Selected();
   if (selected == nullptr || !netNews->Connected()) return;
   const TNetworkCommand command(*this);
@@ -191,9 +222,11 @@ void TfrmMain::lvGroupsDblClick() {
     row.AddSubItem(std::to_string(bytes));
   }
   barStat.SetSimpleText("Done");
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
-void TfrmMain::lvMsgsDblClick() {
+void TfrmMain::lvMsgsDblClick() try {
   ui::IListItem* selected = lvMsgs.Selected();
   if (!netNews->Connected() || selected == nullptr) return;
   const TNetworkCommand command(*this);
@@ -215,6 +248,8 @@ void TfrmMain::lvMsgsDblClick() {
                netNews->ReplyText());
     return;
   }
+  // Parts that could not be decoded to their end, and fields kept as sent.
+  for (const std::string& failure : netMsg->DecodeFailures) memLog.Add(failure);
   memMsg.Clear();
   memMsg.AddStrings(netMsg->Headers);
   memMsg.Add("");
@@ -237,6 +272,8 @@ void TfrmMain::lvMsgsDblClick() {
     lvAtt.SetTop(RightPaneHeight());
     lvAtt.Show();
   }
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
 void TfrmMain::mnuOpenClick() {
@@ -274,14 +311,21 @@ void TfrmMain::mnuSaveClick() {
 
 void TfrmMain::actDisconnectExecute() {
   if (!netNews->Connected()) return;
+  // While a command waits, "Disconnect" is the one command that acts: it ends the wait.
+  if (FNetworkBusy) {
+    CancelWaitingCommand();
+    return;
+  }
   const TNetworkCommand command(*this);
   if (command.Entered()) netNews->Disconnect();
 }
 
-void TfrmMain::actSubsExecute() {
+void TfrmMain::actSubsExecute() try {
   if (!netNews->Connected()) return;
   const TNetworkCommand command(*this);
   if (command.Entered()) ShowSubscriptions();
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
 void TfrmMain::netNewsDisconnected() {

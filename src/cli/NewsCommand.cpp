@@ -22,6 +22,9 @@ const char* const NewsUsage =
 
 namespace {
 
+// As long as the window's client waits for a silent server: the limit of a connect.
+constexpr int ReadTimeoutMs = 120000;
+
 class EUsage : public Exception {
  public:
   using Exception::Exception;
@@ -179,7 +182,7 @@ void SaveAttachments(const message::TMessage& message, std::string dir) {
   }
 }
 
-void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
+void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::ostream& err) {
   news.SelectGroup(o.group);
   message::TMessage message;
   if (!news.RetrieveArticle(o.number, "", message))
@@ -200,6 +203,8 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
     }
   }
   parts += "]";
+  for (const std::string& failure : message.DecodeFailures)
+    err << "quillpost-cli: warning: " << failure << '\n';
   if (!o.saveDir.empty()) SaveAttachments(message, o.saveDir);
   out << TJsonObject()
              .Unsigned("number", news.ArticleNumber())
@@ -225,6 +230,8 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
   try {
     news.Host = o.host;
     news.Port = o.port;
+    // A server that stops answering ends the command instead of holding it forever.
+    news.ReadTimeout = ReadTimeoutMs;
     if (o.login) {
       news.Username = o.user;
       news.Password = o.password;
@@ -237,7 +244,7 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     else if (o.action == "overview")
       PrintOverview(news, o.group, out);
     else
-      PrintArticle(news, o, out);
+      PrintArticle(news, o, out, err);
     news.Disconnect();
   } catch (const std::exception& e) {
     err << "quillpost-cli: " << e.what() << '\n';

@@ -119,6 +119,22 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
   EXPECT_NE(r.out.find("\"body\":[\"preamble\"]"), std::string::npos) << r.out;
 }
 
+TEST_F(NewsCommandTest, DamagedPartsAreWarnedAboutOnStandardError) {
+  const std::string article =
+      "220 7 <m@x>\r\nContent-Type: application/zip; name=a.zip\r\n"
+      "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\nQUJ\r\n.\r\n";
+  LoopbackServer server(
+      NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));
+  const CliRun r =
+      RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "quillpost-cli: warning: Damaged part \"a.zip\": Uneven size in DecodeToStream.\n");
+  EXPECT_NE(r.out.find("{\"type\":\"attachment\",\"file_name\":\"a.zip\",\"size\":3}"),
+            std::string::npos)
+      << r.out;
+}
+
 TEST_F(NewsCommandTest, SaveNamesTheAttachmentItCannotWriteAndKeepsExistingFiles) {
   const std::string article = "220 7 <m@x>\r\n\r\nbegin 644 ../keep.bin\r\n" +
                               test::UuLines(RandomBytes(100, 3)) + "`\r\nend\r\n.\r\n";
