@@ -9,6 +9,7 @@
 #include "support/Encoders.h"
 #include "support/MemoryIOHandler.h"
 #include "support/MessageFixtures.h"
+#include "support/Mutation.h"
 
 namespace qp::nntp {
 namespace {
@@ -60,30 +61,6 @@ const char* const kSplices[] = {".",
                                 "=?ISO-8859-1?Q?=ZZ?=",
                                 "From: <a@b>@c",
                                 "220 18446744073709551616 <x>"};
-
-std::string Mutate(std::string text, std::mt19937& rng) {
-  auto pick = [&rng](std::size_t n) {
-    return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
-  };
-  for (int steps = 1 + static_cast<int>(pick(4)); steps > 0; --steps) {
-    const std::size_t at = pick(text.size() + 1);
-    switch (pick(4)) {
-      case 0:
-        if (!text.empty()) text[pick(text.size())] = static_cast<char>(pick(256));
-        break;
-      case 1:
-        text.insert(at, std::string(kSplices[pick(std::size(kSplices))]) + "\r\n");
-        break;
-      case 2:
-        text.erase(at, pick(80));
-        break;
-      default:
-        text.resize(at);
-        break;
-    }
-  }
-  return text;
-}
 
 class SessionFuzz : public test::TempFolderTest {
  protected:
@@ -147,7 +124,7 @@ TEST_F(SessionFuzz, MutatedSessions) {
   const std::string seed = SeedSession();
   for (int i = 0; i < 1500; ++i) {
     SCOPED_TRACE(i);
-    Play(Mutate(seed, rng), 1 + rng() % 300);
+    Play(test::MutateText(seed, rng, kSplices), 1 + rng() % 300);
     if (HasFailure()) break;
   }
   EXPECT_EQ(FilesInTemp(), 0) << "attachment files go with their messages";

@@ -25,6 +25,22 @@ using test::PeerSession;
 const std::string kForged = "211 999 999 999 forged\r\n";
 const std::string kGroupReply = "211 3 1 3 alt.test\r\n";
 
+// Greets, enters reader mode and answers command with reply; then closes (close) or falls
+// silent until the client closes.
+LoopbackServer::Handler Answers(std::string command, std::string reply, bool close) {
+  return [=](PeerSession& s) {
+    s.Send("200 hi\r\n");
+    if (s.ReadLine() != "mode reader") return;
+    s.Send("200 reader\r\n");
+    if (s.ReadLine() != command) return;
+    s.Send(reply);
+    if (close)
+      s.Close();
+    else
+      s.WaitClosed();
+  };
+}
+
 class SessionTest : public test::TempFolderTest {
  protected:
   void ConnectTo(const LoopbackServer& server) {
@@ -129,23 +145,13 @@ TEST_F(SessionTest, ConnectionIsDroppedWhenTheRestCannotBeSkipped) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    LoopbackServer server([&r](PeerSession& s) {
-      s.Send("200 hi\r\n");
-      if (s.ReadLine() != "mode reader") return;
-      s.Send("200 reader\r\n");
-      if (s.ReadLine() != "Article 1") return;
-      s.Send(r.reply);
-      if (r.close) s.Close();
-    });
-    TNNTP client;
-    client.ReadTimeout = 300;
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Connect();
+    LoopbackServer server(Answers("Article 1", r.reply, r.close));
+    Client.ReadTimeout = 300;
+    ConnectTo(server);
     message::TMessage message;
-    EXPECT_THROW(client.RetrieveArticle(1, "", message), ELimitExceeded);
-    EXPECT_FALSE(client.Connected());
-    EXPECT_THROW(client.SelectGroup("alt.test"), EConnClosedGracefully);
+    EXPECT_THROW(Client.RetrieveArticle(1, "", message), ELimitExceeded);
+    EXPECT_FALSE(Client.Connected());
+    EXPECT_THROW(Client.SelectGroup("alt.test"), EConnClosedGracefully);
   }
 }
 
@@ -173,27 +179,17 @@ TEST_F(SessionTest, SilentServerEndsInTheReadTimeout) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    LoopbackServer server([&r](PeerSession& s) {
-      s.Send("200 hi\r\n");
-      if (s.ReadLine() != "mode reader") return;
-      s.Send("200 reader\r\n");
-      if (s.ReadLine() != r.command) return;
-      s.Send(r.partialReply);
-      s.WaitClosed();
-    });
-    TNNTP client;
-    client.ReadTimeout = 300;
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Connect();
+    LoopbackServer server(Answers(r.command, r.partialReply, false));
+    Client.ReadTimeout = 300;
+    ConnectTo(server);
     try {
-      r.call(client);
+      r.call(Client);
       ADD_FAILURE() << "no time-out";
     } catch (const net::EReadTimeout& e) {
       EXPECT_EQ(e.Message(), "Read Timeout");
     }
-    EXPECT_FALSE(client.Connected());
-    EXPECT_EQ(client.CurrentCommand(), r.command);
+    EXPECT_FALSE(Client.Connected());
+    EXPECT_EQ(Client.CurrentCommand(), r.command);
   }
 }
 
