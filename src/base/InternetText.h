@@ -38,10 +38,10 @@ std::string CutToken(std::string& source, const std::string& delimiter = " ", bo
 // 32 bits, so "-1" gives 4294967295. Never throws.
 uint32_t TextToCardinal(std::string_view text);
 
-// Reads trimmed text as an unsigned decimal number of up to 64 bits, as article numbers are
-// (RFC 3977 section 6 and the 64-bit numbers of large servers). Text that is no decimal
-// number (empty, letters, trailing junk) gives 0, as TextToCardinal does. A number it cannot
-// hold (above 18446744073709551615, or below 0) is not wrapped: it throws EConvertError.
+// Reads trimmed text as an unsigned decimal number of up to 64 bits: the article numbers of
+// large servers run past 32 bits. Text that is no decimal number (empty, letters, trailing
+// junk) gives 0, as TextToCardinal does. A number it cannot hold (above
+// 18446744073709551615, or below 0) is not wrapped: it throws EConvertError.
 uint64_t TextToUInt64(std::string_view text);
 // The same, giving 0 instead of throwing: for parsers that never raise.
 uint64_t TextToUInt64Def(std::string_view text);
@@ -68,9 +68,9 @@ TDateTime LocalUtcOffset();
 TDateTime LocalUtcOffset(std::time_t moment);
 
 // Converts an RFC 822-style date text to local time: the text's numeric zone is removed and
-// the local offset in force at that moment (daylight saving included) applied. A zone given by name
-// is taken as UTC; text that does not parse gives 0 shifted by the offsets. Throws only
-// EFailedToRetreiveTimeZoneInfo.
+// the local offset in force at that moment (daylight saving included) applied. A zone given
+// by name is taken as UTC; text that does not parse gives 0 shifted by the offsets. Throws
+// only EFailedToRetreiveTimeZoneInfo.
 TDateTime InternetDateToLocal(std::string_view text);
 
 // "+hhmm" / "-hhmm" for an offset, or "GMT" for exactly 0 when gmtWhenZero is set.

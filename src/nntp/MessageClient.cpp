@@ -88,6 +88,11 @@ void TMessageClient::DropOutOfStep() noexcept {
   }
 }
 
+void TMessageClient::ResetConnection() {
+  net::TTCPClient::ResetConnection();
+  FReplyDataOpen = false;
+}
+
 void TMessageClient::AbandonReplyData(const std::exception_ptr& failure) noexcept {
   if (!FReplyDataOpen) return;
   if (IsConnectionFailure(failure))

@@ -42,9 +42,11 @@ class TMessageClient : public net::TTCPClient {
   // Reads and drops lines up to the "." line that ends the open data block, at most
   // MaxSkippedBytes of them; when that fails the connection is dropped. Never raises.
   void SkipReplyData() noexcept;
-  // After a failure while a reply or its data was read: drops the connection unless the
-  // session is known to be in step. Never raises.
+  // Drops the connection after a failure that left the session out of step (the rest of a
+  // reply or data block still on its way). Never raises.
   void DropOutOfStep() noexcept;
+  // A new connection starts with no data block open.
+  void ResetConnection() override;
 
  private:
   void AbandonReplyData(const std::exception_ptr& failure) noexcept;
