@@ -62,7 +62,9 @@ void TMessageClient::SkipReplyData() noexcept {
   try {
     std::size_t skipped = 0;
     while (FReplyDataOpen) {
-      const std::string line = ReadLn();
+      // The same line ends as the reader that stopped used, so a bare LF inside a listing
+      // line cannot pass for its end.
+      const std::string line = FReplyDataByCrLf ? ReadLn("\r\n") : ReadLn();
       if (line == ".") {
         FReplyDataOpen = false;
         return;

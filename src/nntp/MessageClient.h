@@ -32,7 +32,7 @@ class TMessageClient : public net::TTCPClient {
  protected:
   // Reads a data block whose reply line has just been read: read() consumes it, through
   // ReadMessageHeader / ReadMessageBody or a capture up to "." (with capture set, a normal
-  // return of read() means the "." line was read). Whatever read() raises, the next command
+  // return of read() means the "." line was read, and lines end at CR LF as in Capture). Whatever read() raises, the next command
   // reads its own reply: after a failure of the connection itself (closed, time-out, socket
   // error, a line or reply beyond the limits) the connection is dropped; after any other
   // failure the rest of the block is read and dropped (SkipReplyData). Lines read() left
@@ -52,11 +52,14 @@ class TMessageClient : public net::TTCPClient {
   void AbandonReplyData(const std::exception_ptr& failure) noexcept;
 
   bool FReplyDataOpen = false;
+  // The open block's lines end at CR LF (a listing read with Capture), not at LF.
+  bool FReplyDataByCrLf = false;
 };
 
 template <typename Read>
 void TMessageClient::ReadReplyData(Read&& read, bool capture) {
   FReplyDataOpen = true;
+  FReplyDataByCrLf = capture;
   try {
     read();
   } catch (...) {

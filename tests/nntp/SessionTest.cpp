@@ -120,9 +120,11 @@ TEST_F(SessionTest, FailedAttachmentFileSkipsTheRestOfTheArticle) {
   ExpectInStep();
 }
 
+// Listing lines end at CR LF: a bare LF followed by "." inside one is no end of the listing.
 TEST_F(SessionTest, FailedListingSkipsTheRestOfTheListing) {
-  LoopbackServer server(NewsServer({{"xover 1-3", "224 overview\r\n1\ta\r\n" + kForged + ".\r\n"},
-                                    {"Group alt.test", kGroupReply}}));
+  LoopbackServer server(
+      NewsServer({{"xover 1-3", "224 overview\r\n1\ta\r\nbare\n.\r\n" + kForged + ".\r\n"},
+                  {"Group alt.test", kGroupReply}}));
   ConnectTo(server);
   EXPECT_THROW(Client.FetchOverview("1-3", [](std::string&) { throw Exception("sink failed"); }),
                Exception);
