@@ -6,26 +6,26 @@ namespace qp::nntp {
 
 namespace {
 
-// The connection as a line source: lines end at LF (a CR before it is dropped), and a raw
-// capture splits at CR LF, as dot-terminated replies do. It notes when the "." line that ends
-// the data block passes.
+// The connection as a line source: lines come from ReadDataLine, and a raw capture splits
+// at CR LF, as dot-terminated replies do. It notes when the "." line that ends the data
+// block passes.
 class TConnectionLineSource : public TLineSource {
  public:
-  TConnectionLineSource(net::TTCPConnection& connection, bool& dataOpen)
-      : FConnection(connection), FDataOpen(dataOpen) {}
+  TConnectionLineSource(TMessageClient& client, bool& dataOpen)
+      : FClient(client), FDataOpen(dataOpen) {}
   std::string ReadLn() override {
-    std::string line = FConnection.ReadLn();
+    std::string line = FClient.ReadDataLine();
     if (line == ".") FDataOpen = false;
     return line;
   }
   using TLineSource::Capture;
   void Capture(const TLineSink& sink, const std::string& terminator, bool unstuff) override {
-    FConnection.Capture(sink, terminator, unstuff);
+    FClient.Capture(sink, terminator, unstuff);
     if (terminator == ".") FDataOpen = false;
   }
 
  private:
-  net::TTCPConnection& FConnection;
+  TMessageClient& FClient;
   bool& FDataOpen;
 };
 
@@ -58,13 +58,23 @@ void TMessageClient::ReadMessageBody(message::TMessage& message, const std::stri
   message::TMessageReader(source, *this).ReadMessageBody(message, terminator);
 }
 
+std::string TMessageClient::ReadDataLine() {
+  // An explicit LF terminator keeps the CR, so the line's own end can be told.
+  std::string line = ReadLn("\n");
+  const bool crlf = !line.empty() && line.back() == '\r';
+  if (crlf) line.pop_back();
+  if (crlf && !FLastLineCrLf && line == ".") line = "..";
+  FLastLineCrLf = crlf;
+  return line;
+}
+
 void TMessageClient::SkipReplyData() noexcept {
   try {
     std::size_t skipped = 0;
     while (FReplyDataOpen) {
       // The same line ends as the reader that stopped used, so a bare LF inside a listing
       // line cannot pass for its end.
-      const std::string line = FReplyDataByCrLf ? ReadLn("\r\n") : ReadLn();
+      const std::string line = FReplyDataByCrLf ? ReadLn("\r\n") : ReadDataLine();
       if (line == ".") {
         FReplyDataOpen = false;
         return;

@@ -86,6 +86,7 @@ TEST_F(SessionTest, NextCommandReadsItsOwnReplyAfterAnyArticle) {
        "", "Damaged part \"small.txt\": Unrecognized UUE encoding scheme."},
       {"header beyond the limit", "220 1 <a@x>\r\n" + longHeader + "\r\n" + kForged + ".\r\n",
        "Article header exceeds the limit of 10000 lines."},
+      {"a bare LF before a dot line", "220 1 <a@x>\r\n\r\ntext\n.\r\n" + kForged + ".\r\n", ""},
       {"221 with lines after its header",
        "221 1 <a@x>\r\nSubject: head\r\n\r\n" + kForged + "more\r\n.\r\n", ""},
   };
