@@ -6,6 +6,7 @@
 #include "base/SysUtils.h"
 #include "dialogs/Options.h"
 #include "dialogs/Sites.h"
+#include "net/IOHandlerSocket.h"
 #include "store/Table.h"
 #include "ui/ErrorReport.h"
 
@@ -90,7 +91,9 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
       netMsg(std::make_unique<message::TMessage>()),
       AntiFreeze1(std::make_unique<net::TAntiFreeze>()),
       FView(view) {
-  netNews->ReadTimeout = 0;
+  // No wait without end: a server that stops answering fails the command after as long as
+  // a connect may take.
+  netNews->ReadTimeout = net::TIOHandlerSocket::kDefaultConnectTimeout;
   netNews->NewsAgent = "Quillpost";
   netNews->OnStatus = [this](TComponent& sender, TStatus status, const std::string& text) {
     netNewsStatus(sender, status, text);
@@ -224,7 +227,12 @@ void TfrmMain::RebuildServerMenu() {
 
 void TfrmMain::FormClose() {
   // Also while a command waits: closing the window ends the program, so the server is told.
-  if (netNews->Connected()) netNews->Disconnect();
+  if (netNews->Connected()) {
+    if (FNetworkBusy)
+      CancelWaitingCommand();
+    else
+      netNews->Disconnect();
+  }
   ActiveSites.reset();
 }
 

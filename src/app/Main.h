@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,8 +90,8 @@ class TfrmMain {
   dialogs::TdlgSubs* dlgSubs = nullptr;
   dialogs::TdlgOptions* dlgOptions = nullptr;
 
-  // The NNTP client for every server (read time-out 0: reads wait without limit), the
-  // article last retrieved, and the anti-freeze that keeps the window alive during waits.
+  // The NNTP client for every server (a read waits at most 120000 ms, the connect limit),
+  // the article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
   // The HTTP client of the feed update: reads wait without limit, cookies are kept for the
   // run, redirects are not followed; no progress events are handled.
@@ -156,7 +157,7 @@ class TfrmMain {
   // One network command at a time: the anti-freeze lets the window run handlers while a
   // command waits, and a second command on the same connection would interleave its lines
   // with the pending exchange. A handler entered while another waits is turned away with a
-  // status text.
+  // status text; only "Disconnect" acts, by closing the connection under the waiting command.
   class TNetworkCommand {
    public:
     explicit TNetworkCommand(TfrmMain& form);
@@ -168,13 +169,24 @@ class TfrmMain {
    private:
     TfrmMain& FForm;
     bool FEntered = false;
+    int FUncaught = 0;
   };
+
+  // Closes the connection under the command that waits on it; that command then ends as
+  // cancelled (EndCancelledCommand) instead of failing.
+  void CancelWaitingCommand();
+  // After the cancelled command's failure: logs "Cancelled: " and the command and sets the
+  // status bar to "Ready". False when no command was cancelled.
+  bool EndCancelledCommand();
 
   IMainView& FView;
   bool FNetworkBusy = false;
   // Site Management closed while a network command waited: the server menu is rebuilt when
   // that command ends, since the command may still use the item that started it.
   bool FServerMenuOutdated = false;
+  // The NNTP command that was waiting when "Disconnect" closed the connection under it,
+  // until the handler that sent it has ended.
+  std::optional<std::string> FCancelledCommand;
 
   std::unique_ptr<feed::TNewsCollection> FeedItems;
   std::unique_ptr<store::TTable> ActiveSites;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <exception>
 
 #include "app/Main.h"
 #include "base/SysUtils.h"
@@ -72,18 +73,43 @@ TfrmMain::TNetworkCommand::TNetworkCommand(TfrmMain& form) : FForm(form) {
   }
   FForm.FNetworkBusy = true;
   FEntered = true;
+  FUncaught = std::uncaught_exceptions();
 }
 
 TfrmMain::TNetworkCommand::~TNetworkCommand() {
   if (!FEntered) return;
   FForm.FNetworkBusy = false;
+  // A cancelled command that still ended normally (its data had all arrived) ends as
+  // cancelled too; the views it filled meanwhile are emptied again.
+  if (std::uncaught_exceptions() == FUncaught && FForm.FCancelledCommand) {
+    try {
+      FForm.netNewsDisconnected();
+      FForm.EndCancelledCommand();
+    } catch (...) {
+      FForm.FCancelledCommand.reset();
+    }
+  }
   if (FForm.FServerMenuOutdated) {
     FForm.FServerMenuOutdated = false;
     ui::Guarded(FForm.WindowSystem, [this] { FForm.RebuildServerMenu(); });
   }
 }
 
-void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
+void TfrmMain::CancelWaitingCommand() {
+  const std::string command = netNews->CurrentCommand();
+  FCancelledCommand = command.empty() ? "connect to " + netNews->Host : command;
+  netNews->Disconnect();
+}
+
+bool TfrmMain::EndCancelledCommand() {
+  if (!FCancelledCommand) return false;
+  memLog.Add("Cancelled: " + *FCancelledCommand);
+  FCancelledCommand.reset();
+  barStat.SetSimpleText("Ready");
+  return true;
+}
+
+void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const std::string caption = item.Caption();
@@ -112,6 +138,7 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
   try {
     netNews->Connect();
   } catch (const std::exception& e) {
+    if (FCancelledCommand) throw;
     ReportError(e);
     return;
   }
@@ -137,6 +164,8 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) {
     ShowSubscriptions();
   }
   item.SetChecked(true);
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
 void TfrmMain::ShowSubscriptions() {
@@ -161,7 +190,7 @@ void TfrmMain::LoadGroupList() {
     const ui::TListUpdate fill(dlgSubs->lvGroups);
     for (const std::string& line : lines) {
       std::string name, status;
-      uint32_t high = 0, low = 0;
+      uint64_t high = 0, low = 0;
       nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
       ui::IListItem& row = dlgSubs->lvGroups.Add();
       row.SetCaption(name);
@@ -169,11 +198,12 @@ void TfrmMain::LoadGroupList() {
     }
     barStat.SetSimpleText("Ready");
   } catch (const std::exception& e) {
+    if (FCancelledCommand) throw;
     ReportError(e);
   }
 }
 
-void TfrmMain::lvGroupsDblClick() {
+void TfrmMain::lvGroupsDblClick() try {
   ui::IListItem* selected = lvGroups.Selected();
   if (selected == nullptr || !netNews->Connected()) return;
   const TNetworkCommand command(*this);
@@ -183,10 +213,13 @@ void TfrmMain::lvGroupsDblClick() {
   const ui::TListUpdate fill(lvMsgs);
   netNews->SelectGroup(group);
   TStringList lines;
-  netNews->FetchOverview(Format("%u-%u", netNews->FirstArticle(), netNews->LastArticle()), lines);
+  netNews->FetchOverview(
+      std::to_string(netNews->FirstArticle()) + "-" + std::to_string(netNews->LastArticle()),
+      lines);
   barStat.SetSimpleText("Processing Header Information. Please wait ...");
   for (const std::string& line : lines) {
-    uint32_t number = 0, bytes = 0, lineCount = 0;
+    uint64_t number = 0;
+    uint32_t bytes = 0, lineCount = 0;
     std::string subject, from, messageId, references, rest;
     TDateTime date = 0;
     nntp::TNNTP::ParseOverviewLine(line, number, subject, from, date, messageId, references, bytes,
@@ -199,25 +232,34 @@ void TfrmMain::lvGroupsDblClick() {
     row.AddSubItem(std::to_string(bytes));
   }
   barStat.SetSimpleText("Done");
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
-void TfrmMain::lvMsgsDblClick() {
+void TfrmMain::lvMsgsDblClick() try {
   ui::IListItem* selected = lvMsgs.Selected();
   if (!netNews->Connected() || selected == nullptr) return;
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
   const THourglass hourglass(WindowSystem.Screen());
-  // Article numbers are 32-bit until the NNTP client takes wider ones.
-  const uint32_t number = static_cast<uint32_t>(selected->Data());
+  const uint64_t number = selected->Data();
+  // A row whose overview line carried no usable number: "Article" without a number would
+  // fetch whichever article the server has selected, not this one.
+  if (number == 0) {
+    memLog.Add("No article number for \"" + selected->Caption() + "\"");
+    return;
+  }
   if (!netNews->RetrieveArticle(number, "", *netMsg)) {
     // The article is gone from the server: show nothing rather than the previous article.
     memMsg.Clear();
     lvAtt.Clear();
     lvAtt.Hide();
-    memLog.Add(Format("Article %u is not available on the server - %s", number,
-                      netNews->ReplyText().c_str()));
+    memLog.Add("Article " + std::to_string(number) + " is not available on the server - " +
+               netNews->ReplyText());
     return;
   }
+  // Parts that could not be decoded to their end, and fields kept as sent.
+  for (const std::string& failure : netMsg->DecodeFailures) memLog.Add(failure);
   memMsg.Clear();
   memMsg.AddStrings(netMsg->Headers);
   memMsg.Add("");
@@ -240,6 +282,8 @@ void TfrmMain::lvMsgsDblClick() {
     lvAtt.SetTop(RightPaneHeight());
     lvAtt.Show();
   }
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
 void TfrmMain::mnuOpenClick() {
@@ -277,14 +321,21 @@ void TfrmMain::mnuSaveClick() {
 
 void TfrmMain::actDisconnectExecute() {
   if (!netNews->Connected()) return;
+  // While a command waits, "Disconnect" is the one command that acts: it ends the wait.
+  if (FNetworkBusy) {
+    CancelWaitingCommand();
+    return;
+  }
   const TNetworkCommand command(*this);
   if (command.Entered()) netNews->Disconnect();
 }
 
-void TfrmMain::actSubsExecute() {
+void TfrmMain::actSubsExecute() try {
   if (!netNews->Connected()) return;
   const TNetworkCommand command(*this);
   if (command.Entered()) ShowSubscriptions();
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
 }
 
 void TfrmMain::netNewsDisconnected() {

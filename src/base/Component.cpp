@@ -11,7 +11,7 @@ TBaseComponent::~TBaseComponent() {
   const std::vector<TBaseComponent*> notifies = FFreeNotifies;
   FFreeNotifies.clear();
   for (TBaseComponent* other : notifies) {
-    other->RemoveFreeNotification(this);
+    other->Forget(this);
     other->Notification(this);
   }
 }
@@ -26,6 +26,14 @@ void TBaseComponent::FreeNotification(TBaseComponent* other) {
 }
 
 void TBaseComponent::RemoveFreeNotification(TBaseComponent* other) {
+  if (other == nullptr || other == this) return;
+  // Both directions: an entry left behind in other would be walked by its destructor after
+  // this component is gone (or the other way round).
+  Forget(other);
+  other->Forget(this);
+}
+
+void TBaseComponent::Forget(TBaseComponent* other) {
   FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), other),
                       FFreeNotifies.end());
 }

@@ -20,8 +20,10 @@ class TBaseComponent {
 
   std::string Name;
 
-  // Asks that other's Notification be called when this component is destroyed.
+  // Registers this component and other with each other: whichever is destroyed first has
+  // the other's Notification called, so the survivor can clear its pointer.
   void FreeNotification(TBaseComponent* other);
+  // Undoes FreeNotification in both directions, so neither keeps a pointer to the other.
   void RemoveFreeNotification(TBaseComponent* other);
 
  protected:
@@ -29,6 +31,7 @@ class TBaseComponent {
   virtual void Notification(TBaseComponent* component) { (void)component; }
 
  private:
+  void Forget(TBaseComponent* other);
   std::vector<TBaseComponent*> FFreeNotifies;
 };
 

@@ -46,6 +46,13 @@ class ENetException : public Exception {
   using Exception::Exception;
 };
 
+// A peer sent more than this program holds for it (header lines, parts, reply lines, ...);
+// the message names the limit.
+class ELimitExceeded : public ENetException {
+ public:
+  using ENetException::ENetException;
+};
+
 // A failure that the caller normally treats as an ordinary end, not as an error to show.
 class ESilentException : public ENetException {
  public:

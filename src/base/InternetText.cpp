@@ -114,6 +114,54 @@ uint32_t TextToCardinal(std::string_view text) {
   return static_cast<uint32_t>(static_cast<uint64_t>(value));
 }
 
+namespace {
+
+enum class TNumberText { Number, NotANumber, OutOfRange };
+
+TNumberText ReadUInt64(std::string_view text, uint64_t& value) {
+  value = 0;
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return TNumberText::NotANumber;
+  bool overflow = false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') {
+      value = 0;
+      return TNumberText::NotANumber;
+    }
+    overflow = overflow || __builtin_mul_overflow(value, 10u, &value) ||
+               __builtin_add_overflow(value, static_cast<unsigned>(c - '0'), &value);
+  }
+  if (overflow || (negative && value != 0)) {
+    value = 0;
+    return TNumberText::OutOfRange;
+  }
+  return TNumberText::Number;
+}
+
+}  // namespace
+
+uint64_t TextToUInt64(std::string_view text) {
+  uint64_t value = 0;
+  if (ReadUInt64(text, value) == TNumberText::OutOfRange) {
+    const std::string shown = Trim(text);
+    throw EConvertError(
+        Format("'%s' is not a number from 0 to 18446744073709551615", shown.c_str()));
+  }
+  return value;
+}
+
+uint64_t TextToUInt64Def(std::string_view text) {
+  uint64_t value = 0;
+  ReadUInt64(text, value);
+  return value;
+}
+
 int DayNameToNumber(std::string_view text) {
   return IndexOfName(kParseDayNames, text);
 }
@@ -161,8 +209,34 @@ TDateTime InternetDateToLocal(std::string_view text) {
   std::string_view rest = text;
   const TDateTime date = ParseInternetDateView(rest);
   const TDateTime zone = rest.size() >= 5 ? ZoneOffsetFromText(rest) : 0;
-  return date - zone + LocalUtcOffset();
+  const TDateTime utc = date - zone;
+  // The offset in force at that moment, not today's: a summer date read in winter is an hour
+  // later than winter time would make it.
+  return utc + LocalUtcOffset(static_cast<std::time_t>(DateTimeToUnix(utc)));
 }
+
+namespace {
+
+// The offset in force at a local date-time: the one the C library's mktime chooses for it
+// (in the hour a clock is set back, the first of the two).
+TDateTime LocalUtcOffsetAtLocal(TDateTime local) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+  DecodeDate(local, year, month, day);
+  DecodeTime(local, hour, minute, second, msec);
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  const std::time_t moment = std::mktime(&tm);
+  if (moment == static_cast<std::time_t>(-1)) return LocalUtcOffset();
+  return LocalUtcOffset(moment);
+}
+
+}  // namespace
 
 std::string ZoneOffsetText(TDateTime offset, bool gmtWhenZero) {
   if (offset == 0 && gmtWhenZero) return "GMT";
@@ -176,7 +250,7 @@ std::string LocalDateToInternet(TDateTime dateTime, bool gmtWhenZero) {
   DecodeDate(dateTime, year, month, day);
   DecodeTime(dateTime, hour, minute, second, msec);
   const std::string time = Format("%02d:%02d:%02d", hour, minute, second);
-  const std::string zone = ZoneOffsetText(LocalUtcOffset(), gmtWhenZero);
+  const std::string zone = ZoneOffsetText(LocalUtcOffsetAtLocal(dateTime), gmtWhenZero);
   return Format("%s, %d %s %d %s %s", FormatDayNames[DayOfWeek(dateTime)], day,
                 FormatMonthNames[month], year, time.c_str(), zone.c_str());
 }

@@ -38,6 +38,14 @@ std::string CutToken(std::string& source, const std::string& delimiter = " ", bo
 // 32 bits, so "-1" gives 4294967295. Never throws.
 uint32_t TextToCardinal(std::string_view text);
 
+// Reads trimmed text as an unsigned decimal number of up to 64 bits: the article numbers of
+// large servers run past 32 bits. Text that is no decimal number (empty, letters, trailing
+// junk) gives 0, as TextToCardinal does. A number it cannot hold (above
+// 18446744073709551615, or below 0) is not wrapped: it throws EConvertError.
+uint64_t TextToUInt64(std::string_view text);
+// The same, giving 0 instead of throwing: for parsers that never raise.
+uint64_t TextToUInt64Def(std::string_view text);
+
 // "SUN".."SAT" -> 1..7 and "JAN".."DEC" -> 1..12, ignoring ASCII case; 0 when the text is not
 // exactly one of the three-letter names.
 int DayNameToNumber(std::string_view text);
@@ -60,15 +68,16 @@ TDateTime LocalUtcOffset();
 TDateTime LocalUtcOffset(std::time_t moment);
 
 // Converts an RFC 822-style date text to local time: the text's numeric zone is removed and
-// the current local offset applied. A zone given by name is taken as UTC; text that does not
-// parse gives 0 shifted by the offsets. Throws only EFailedToRetreiveTimeZoneInfo.
+// the local offset in force at that moment (daylight saving included) applied. A zone given
+// by name is taken as UTC; text that does not parse gives 0 shifted by the offsets. Throws
+// only EFailedToRetreiveTimeZoneInfo.
 TDateTime InternetDateToLocal(std::string_view text);
 
 // "+hhmm" / "-hhmm" for an offset, or "GMT" for exactly 0 when gmtWhenZero is set.
 std::string ZoneOffsetText(TDateTime offset, bool gmtWhenZero);
 
 // "Sun, 5 Jan 2003 14:03:07 +0100": the local date-time as it stands, labelled with the
-// current local offset. Throws EFailedToRetreiveTimeZoneInfo.
+// local offset in force at that date-time. Throws EFailedToRetreiveTimeZoneInfo.
 std::string LocalDateToInternet(TDateTime dateTime, bool gmtWhenZero);
 
 // Replaces the list's lines by the trimmed, non-empty comma-separated items of text. A comma

@@ -4,13 +4,17 @@
 
 namespace qp {
 
-void TLineSource::Capture(TStringList& target, const std::string& terminator, bool unstuff) {
+void TLineSource::Capture(const TLineSink& sink, const std::string& terminator, bool unstuff) {
   while (true) {
     std::string line = ReadLn();
     if (line == terminator) return;
     if (unstuff && line.size() >= 2 && line[0] == '.' && line[1] == '.') line.erase(0, 1);
-    target.Add(std::move(line));
+    sink(line);
   }
+}
+
+void TLineSource::Capture(TStringList& target, const std::string& terminator, bool unstuff) {
+  Capture([&target](std::string& line) { target.Add(std::move(line)); }, terminator, unstuff);
 }
 
 std::string TStringLineSource::ReadLn() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "base/StringList.h"
@@ -18,10 +19,13 @@ class TLineSource {
   // complete line is left (a final fragment without line end is never returned), and what
   // the underlying transport raises.
   virtual std::string ReadLn() = 0;
-  // Appends every line up to the line equal to terminator (not included) to target; with
-  // unstuff a leading ".." loses one dot (RFC 3977 section 3.1.1). The terminator is compared
-  // before un-stuffing.
-  virtual void Capture(TStringList& target, const std::string& terminator, bool unstuff);
+  // Hands every line up to the line equal to terminator (not included) to sink, which may
+  // move from it; with unstuff a leading ".." loses one dot (RFC 3977 section 3.1.1). The
+  // terminator is compared before un-stuffing. Raises what ReadLn and the sink raise.
+  using TLineSink = std::function<void(std::string& line)>;
+  virtual void Capture(const TLineSink& sink, const std::string& terminator, bool unstuff);
+  // The same, appending the lines to target.
+  void Capture(TStringList& target, const std::string& terminator, bool unstuff);
 };
 
 // The lines of a string: LF ends a line and a CR before it is dropped. Owned by its user.

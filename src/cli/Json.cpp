@@ -111,6 +111,12 @@ TJsonObject& TJsonObject::Num(std::string_view name, int64_t value) {
   return *this;
 }
 
+TJsonObject& TJsonObject::Unsigned(std::string_view name, uint64_t value) {
+  Name(name);
+  FBody += std::to_string(value);
+  return *this;
+}
+
 TJsonObject& TJsonObject::Raw(std::string_view name, std::string_view value) {
   Name(name);
   FBody += value;

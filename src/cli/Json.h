@@ -19,6 +19,7 @@ class TJsonObject {
  public:
   TJsonObject& Str(std::string_view name, std::string_view value);
   TJsonObject& Num(std::string_view name, int64_t value);
+  TJsonObject& Unsigned(std::string_view name, uint64_t value);
   // value must already be JSON (an array or an object).
   TJsonObject& Raw(std::string_view name, std::string_view value);
   std::string Text() const { return "{" + FBody + "}"; }

@@ -4,6 +4,7 @@
 
 #include "base/DateTime.h"
 #include "base/Exception.h"
+#include "base/InternetText.h"
 #include "base/SysUtils.h"
 #include "cli/Json.h"
 #include "message/AttachmentName.h"
@@ -21,6 +22,9 @@ const char* const NewsUsage =
 
 namespace {
 
+// As long as the window's client waits for a silent server: the limit of a connect.
+constexpr int ReadTimeoutMs = 120000;
+
 class EUsage : public Exception {
  public:
   using Exception::Exception;
@@ -29,15 +33,20 @@ class EUsage : public Exception {
 struct Options {
   std::string user, password, host, action, group, saveDir;
   int port = 119;
-  uint32_t number = 0;
+  uint64_t number = 0;
   bool login = false;
 };
 
-uint32_t ParseNumber(const std::string& text, const char* what) {
-  int64_t v = 0;
-  if (!TryStrToInt64(text, v) || v < 0 || v > 0xFFFFFFFFLL)
-    throw EUsage(Format("%s must be a number from 0 to 4294967295, not '%s'", what, text.c_str()));
-  return static_cast<uint32_t>(v);
+// A decimal number of up to 64 bits (article numbers need them all); anything else is a
+// usage error, never a wrapped number.
+uint64_t ParseNumber(const std::string& text, const char* what) {
+  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  try {
+    if (digits) return TextToUInt64(text);
+  } catch (const EConvertError&) {
+  }
+  throw EUsage(
+      Format("%s must be a number from 0 to 18446744073709551615, not '%s'", what, text.c_str()));
 }
 
 Options ParseArguments(const std::vector<std::string>& args) {
@@ -67,8 +76,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
   std::string hostPort = positional[0];
   const std::size_t colon = hostPort.rfind(':');
   if (colon != std::string::npos) {
-    o.port = static_cast<int>(ParseNumber(hostPort.substr(colon + 1), "PORT"));
-    if (o.port < 1 || o.port > 65535) throw EUsage("PORT must be from 1 to 65535");
+    const uint64_t port = ParseNumber(hostPort.substr(colon + 1), "PORT");
+    if (port < 1 || port > 65535) throw EUsage("PORT must be from 1 to 65535");
+    o.port = static_cast<int>(port);
     hostPort.resize(colon);
   }
   if (hostPort.empty()) throw EUsage("missing HOST");
@@ -98,12 +108,12 @@ void PrintGroups(nntp::TNNTP& news, std::ostream& out) {
   news.ListGroups(lines);
   for (const std::string& line : lines) {
     std::string name, status;
-    uint32_t high = 0, low = 0;
+    uint64_t high = 0, low = 0;
     nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
     out << TJsonObject()
                .Str("name", name)
-               .Num("high", high)
-               .Num("low", low)
+               .Unsigned("high", high)
+               .Unsigned("low", low)
                .Str("status", status)
                .Text()
         << '\n';
@@ -115,10 +125,11 @@ void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& ou
   // Each line is parsed and written as it arrives, into one output buffer flushed in large
   // pieces: a group may hold millions of articles.
   std::string buffer;
-  uint32_t number = 0, bytes = 0, lineCount = 0;
+  uint64_t number = 0;
+  uint32_t bytes = 0, lineCount = 0;
   std::string subject, from, messageId, references, rest;
   TDateTime date = 0;
-  news.FetchOverview(Format("%u-%u", news.FirstArticle(), news.LastArticle()),
+  news.FetchOverview(std::to_string(news.FirstArticle()) + "-" + std::to_string(news.LastArticle()),
                      [&](std::string& line) {
                        nntp::TNNTP::ParseOverviewLine(line, number, subject, from, date, messageId,
                                                       references, bytes, lineCount, rest);
@@ -171,12 +182,12 @@ void SaveAttachments(const message::TMessage& message, std::string dir) {
   }
 }
 
-void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
+void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::ostream& err) {
   news.SelectGroup(o.group);
   message::TMessage message;
   if (!news.RetrieveArticle(o.number, "", message))
-    throw Exception(
-        Format("article %u is not on the server: %s", o.number, news.ReplyText().c_str()));
+    throw Exception("article " + std::to_string(o.number) +
+                    " is not on the server: " + news.ReplyText());
   std::string parts = "[";
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
     if (i > 0) parts += ",";
@@ -192,9 +203,11 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out) {
     }
   }
   parts += "]";
+  for (const std::string& failure : message.DecodeFailures)
+    err << "quillpost-cli: warning: " << failure << '\n';
   if (!o.saveDir.empty()) SaveAttachments(message, o.saveDir);
   out << TJsonObject()
-             .Num("number", news.ArticleNumber())
+             .Unsigned("number", news.ArticleNumber())
              .Str("message_id", news.ArticleMessageId())
              .Raw("headers", JsonLines(message.Headers))
              .Raw("body", JsonLines(message.Body))
@@ -217,6 +230,8 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
   try {
     news.Host = o.host;
     news.Port = o.port;
+    // A server that stops answering ends the command instead of holding it forever.
+    news.ReadTimeout = ReadTimeoutMs;
     if (o.login) {
       news.Username = o.user;
       news.Password = o.password;
@@ -229,7 +244,7 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     else if (o.action == "overview")
       PrintOverview(news, o.group, out);
     else
-      PrintArticle(news, o, out);
+      PrintArticle(news, o, out, err);
     news.Disconnect();
   } catch (const std::exception& e) {
     err << "quillpost-cli: " << e.what() << '\n';

@@ -126,6 +126,10 @@ void THTTP::ReadResponseBody(TStream* stream) {
     if (FResponse.HasContentLength) FCloseAfterResponse = true;
     ReadChunkedBody(body);
   } else if (FResponse.ContentLength > 0) {
+    // A declared length beyond the limit is refused before anything is read: the stream
+    // grows only as bytes arrive, so the limit would otherwise be met only at its end.
+    if (FResponse.ContentLength > MaxResponseBodySize)
+      throw EHTTPLimitExceeded("Response body exceeds " + SizeText(MaxResponseBodySize));
     ReadIntoStream(body, FResponse.ContentLength, false);
   } else if (!FResponse.HasContentLength) {
     ReadIntoStream(body, -1, true);

@@ -65,35 +65,67 @@ std::string DecodeB(std::string_view data) {
   return out;
 }
 
+// Where the next encoded word may begin: the first "=?ISO" (letters in any case) at or after
+// from, or npos.
+std::size_t FindWordStart(const std::string& text, std::size_t from) {
+  while (from < text.size()) {
+    const std::size_t at = text.find('=', from);
+    if (at == std::string::npos || text.size() - at < 5) return std::string::npos;
+    if (text[at + 1] == '?' && (text[at + 2] | 0x20) == 'i' && (text[at + 3] | 0x20) == 's' &&
+        (text[at + 4] | 0x20) == 'o')
+      return at;
+    from = at + 1;
+  }
+  return std::string::npos;
+}
+
 }  // namespace
 
+// One pass over the text. The rule being implemented rescans the text from one character after
+// the start of each replaced word, so a word's decoded text is scanned again (and decoded again
+// when it spells an encoded word itself). Decoded text is never longer than its word, so it is
+// written over the word's own tail in buf and the scan simply continues there; everything
+// before the scan position is final and moves to out once.
 std::string DecodeHeaderWords(const std::string& text) {
-  std::string result = text;
-  std::string upper = UpperCase(result);
-  // Positions count from 1 here, as Pos returns them; 0 means "not found".
-  std::size_t start = Pos("=?ISO", upper);
-  while (start > 0) {
-    const std::size_t q1 = Pos("?", upper, start + 5);
-    const std::size_t q2 = q1 > 0 ? Pos("?", upper, q1 + 1) : 0;
-    const std::size_t e = q2 > 0 ? Pos("?=", upper, q2 + 1) : 0;
-    if (e > 0) {
-      const std::string_view all(result);
-      const std::string_view charset = all.substr(start + 1, q1 - start - 2);
-      const char encoding = result[q1];
-      std::string decoded;
-      if (encoding == 'Q' || encoding == 'q')
-        decoded = DecodeQ(all.substr(q2, e - q2 - 1));
-      else
-        // The closing "?=" takes part in the groups, as two characters counting as 0.
-        decoded = DecodeB(all.substr(q2, e + 1 - q2));
-      if (SameText(charset, "ISO-2022-JP")) decoded = JisToShiftJis(decoded);
-      result = result.substr(0, start - 1) + decoded + result.substr(e + 1);
-      upper = UpperCase(result);
+  std::string buf = text;
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < buf.size()) {
+    const std::size_t start = FindWordStart(buf, pos);
+    const std::size_t q1 = start == std::string::npos ? start : buf.find('?', start + 5);
+    const std::size_t q2 = q1 == std::string::npos ? q1 : buf.find('?', q1 + 1);
+    const std::size_t e = q2 == std::string::npos ? q2 : buf.find("?=", q2 + 1);
+    // A word that does not close means no later one can: every search would start further on.
+    if (e == std::string::npos) break;
+    const std::string_view all(buf);
+    const std::string_view charset = all.substr(start + 2, q1 - start - 2);
+    const char encoding = buf[q1 + 1];
+    std::string decoded;
+    if (encoding == 'Q' || encoding == 'q')
+      decoded = DecodeQ(all.substr(q2 + 1, e - q2 - 1));
+    else
+      // The closing "?=" takes part in the groups, as two characters counting as 0.
+      decoded = DecodeB(all.substr(q2 + 1, e + 1 - q2));
+    if (SameText(charset, "ISO-2022-JP")) decoded = JisToShiftJis(decoded);
+
+    out.append(buf, pos, start - pos);
+    const std::size_t wordEnd = e + 2;
+    std::size_t next = wordEnd - std::min(decoded.size(), wordEnd - start);
+    if (decoded.size() <= wordEnd - start) {
+      buf.replace(next, decoded.size(), decoded);
+    } else {
+      // Not reachable with the decoders above; kept correct rather than assumed.
+      buf = decoded + buf.substr(wordEnd);
+      next = 0;
     }
-    start = Pos("=?ISO", upper, start + 1);
+    // The first character of the replacement is final; the scan resumes right after it.
+    if (next < buf.size()) out += buf[next];
+    pos = next + 1;
   }
-  std::erase(result, '\0');
-  return result;
+  if (pos < buf.size()) out.append(buf, pos, std::string::npos);
+  std::erase(out, '\0');
+  return out;
 }
 
 std::string JisToShiftJis(const std::string& bytes) {

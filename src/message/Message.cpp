@@ -62,6 +62,9 @@ void TMessage::SetEncoding(TMessageEncoding value) {
 void TMessage::Clear() {
   ClearHeaderFields();
   ClearContent();
+  DecodeFailures.Clear();
+  // The encoder choice is message state too: the next article starts from the default.
+  SetEncoding(meMIME);
 }
 
 void TMessage::ClearHeaderFields() {
@@ -92,24 +95,62 @@ void TMessage::ClearContent() {
   Body.Clear();
 }
 
+namespace {
+
+// A header value with its encoded words decoded, or as sent when they are malformed.
+std::string DecodedOrAsSent(TMessage& message, const char* field, const std::string& value) {
+  try {
+    return DecodeHeaderWords(value);
+  } catch (const EConvertError& e) {
+    message.DecodeFailures.Add(Format("Field %s kept as sent: %s", field, e.Message().c_str()));
+    return value;
+  }
+}
+
+// Parses an address field into item; a value the parser rejects stays whole, as the Name.
+void SetAddress(TMessage& message, TEMailAddressItem& item, const char* field,
+                const std::string& value) {
+  try {
+    item.SetText(value);
+  } catch (const EEmailParseError& e) {
+    item.Address.clear();
+    item.Name = value;
+    message.DecodeFailures.Add(Format("Field %s kept as sent: %s", field, e.Message().c_str()));
+  }
+}
+
+void SetAddresses(TMessage& message, TEMailAddressList& list, const char* field,
+                  const std::string& value) {
+  try {
+    list.ParseAddresses(value);
+  } catch (const EEmailParseError& e) {
+    list.Clear();
+    list.Add().Name = value;
+    message.DecodeFailures.Add(Format("Field %s kept as sent: %s", field, e.Message().c_str()));
+  }
+}
+
+}  // namespace
+
 void TMessage::ApplyHeaders() {
   ContentType = Headers.ValueOf("Content-Type");
   ContentTransferEncoding = Headers.ValueOf("Content-Transfer-Encoding");
   ContentDisposition = Headers.ValueOf("Content-Disposition");
-  Subject = DecodeHeaderWords(Headers.ValueOf("Subject"));
-  From.SetText(DecodeHeaderWords(Headers.ValueOf("From")));
+  Subject = DecodedOrAsSent(*this, "Subject", Headers.ValueOf("Subject"));
+  SetAddress(*this, From, "From", DecodedOrAsSent(*this, "From", Headers.ValueOf("From")));
   MessageId = Headers.ValueOf("Message-Id");
   SplitCommaList(NewsGroups, Headers.ValueOf("Newsgroups"));
-  Recipients.ParseAddresses(DecodeHeaderWords(Headers.ValueOf("To")));
-  CCList.ParseAddresses(DecodeHeaderWords(Headers.ValueOf("Cc")));
+  SetAddresses(*this, Recipients, "To", DecodedOrAsSent(*this, "To", Headers.ValueOf("To")));
+  SetAddresses(*this, CCList, "Cc", DecodedOrAsSent(*this, "Cc", Headers.ValueOf("Cc")));
   Organization = Headers.ValueOf("Organization");
-  ReceiptRecipient.SetText(Headers.ValueOf("Disposition-Notification-To"));
+  SetAddress(*this, ReceiptRecipient, "Disposition-Notification-To",
+             Headers.ValueOf("Disposition-Notification-To"));
   if (ReceiptRecipient.Text().empty())
-    ReceiptRecipient.SetText(Headers.ValueOf("Return-Receipt-To"));
+    SetAddress(*this, ReceiptRecipient, "Return-Receipt-To", Headers.ValueOf("Return-Receipt-To"));
   References = Headers.ValueOf("References");
-  ReplyTo.ParseAddresses(Headers.ValueOf("Reply-To"));
+  SetAddresses(*this, ReplyTo, "Reply-To", Headers.ValueOf("Reply-To"));
   Date = InternetDateToLocal(Headers.ValueOf("Date"));
-  Sender.SetText(Headers.ValueOf("Sender"));
+  SetAddress(*this, Sender, "Sender", Headers.ValueOf("Sender"));
   const std::string priority = Headers.ValueOf("Priority");
   Priority = PriorityFromText(!priority.empty() ? priority : Headers.ValueOf("X-Priority"));
   BoundaryStack.PushBoundary(TMIMEBoundary::BoundaryFromContentType(ContentType));

@@ -80,6 +80,10 @@ class TMessage {
   std::string References;
   TEMailAddressList ReplyTo;
   TEMailAddressItem Sender;
+  // What reception could not decode, one line each: a damaged part with its name and the
+  // decoder's failure, or a header field kept as sent. Filled by ApplyHeaders and reception,
+  // emptied by Clear; the reader writes these lines to its log.
+  TStringList DecodeFailures;
 
   TMessageEncoding Encoding() const { return FEncoding; }
   // meUU selects the "UUE" attachment encoder, meMIME the "MIME" one.
@@ -88,15 +92,17 @@ class TMessage {
   void SetAttachmentEncoding(const std::string& value) { MessageParts.AttachmentEncoding = value; }
   bool UseNowForDate() const { return Date == 0; }
 
-  // ClearHeaderFields, then ClearContent.
+  // ClearHeaderFields, then ClearContent, and Encoding back to meMIME (AttachmentEncoding
+  // "MIME"): every field returns to its default except MessageId and the NoDecode setting.
   void Clear();
   // Resets every header property to its default except MessageId.
   void ClearHeaderFields();
   // Frees every part (deleting attachment temporary files) and empties Body.
   void ClearContent();
-  // Fills the header properties from Headers. Raises what address parsing
-  // (EEmailParseError) or encoded-word decoding (EConvertError) raise; the properties after
-  // the failing one are then left unset.
+  // Fills the header properties from Headers. A field whose encoded words are malformed
+  // (EConvertError) or whose addresses the parser rejects (EEmailParseError) is kept as sent
+  // (an address item gets the value as its Name) and noted in DecodeFailures; it never
+  // raises for them.
   void ApplyHeaders();
 
  private:

@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/FileSystem.h"
+#include "base/SysUtils.h"
 #include "message/MessageCoderMIME.h"
 #include "message/MessageCoderUUE.h"
 
@@ -15,6 +16,15 @@ std::string UnstuffLine(const std::string& line) {
 
 void UnstuffLineInPlace(std::string& line) {
   if (line.size() >= 2 && line[0] == '.' && line[1] == '.') line.erase(0, 1);
+}
+
+void THeaderBlockLimit::Count(const std::string& line) {
+  ++FLines;
+  FBytes += line.size();
+  if (FLines > MaxHeaderLines)
+    throw ELimitExceeded(Format("%s exceeds the limit of %d lines.", FWhat, MaxHeaderLines));
+  if (FBytes > MaxHeaderBytes)
+    throw ELimitExceeded(Format("%s exceeds the limit of %zu bytes.", FWhat, MaxHeaderBytes));
 }
 
 std::string MakeTempFileName() {

@@ -15,6 +15,30 @@ class TMessage;
 
 enum TMessageDecoderPartKind { partUnknown, partText, partAttachment };
 
+// What reception holds at most for one article, so that an article (whoever posted it) cannot
+// make the reader hold without bound. Each breach raises ELimitExceeded naming the limit.
+// A header block (the article's, or one MIME part's): lines and bytes of line text.
+constexpr int MaxHeaderLines = 10000;
+constexpr std::size_t MaxHeaderBytes = 1024 * 1024;
+// Text held in memory (header lines, body lines, text parts), each line with a two-byte line
+// end. Attachments go to files and do not count.
+constexpr std::size_t MaxTextBytes = 64 * 1024 * 1024;
+constexpr int MaxParts = 10000;
+
+// Counts the lines of one header block against MaxHeaderLines and MaxHeaderBytes. what names
+// the block in the message ("Article header", "Part header").
+class THeaderBlockLimit {
+ public:
+  explicit THeaderBlockLimit(const char* what) : FWhat(what) {}
+  // Throws ELimitExceeded when line takes the block past either limit.
+  void Count(const std::string& line);
+
+ private:
+  const char* FWhat;
+  int FLines = 0;
+  std::size_t FBytes = 0;
+};
+
 // Removes the first of two leading dots: the server doubles a leading "." on every article
 // line (RFC 3977 section 3.1.1).
 std::string UnstuffLine(const std::string& line);
@@ -39,13 +63,19 @@ class TMessageDecoder {
   // The part's own header lines, each stored as name "=" value.
   TStringList PartFields;
   TMessageDecoderPartKind PartKind = partUnknown;
+  // Why the part's content could not be decoded to its end ("" when it could). A part whose
+  // content decoder fails keeps the bytes decoded before the failure; its remaining lines
+  // are read up to the part's end and dropped, so reception goes on after the part.
+  std::string Damage;
 
   // The source that delivers the part's lines; it must outlive the decoder.
   void SetSource(TLineSource& source) { FSource = &source; }
   // Reads whatever header the part has and sets PartKind and FileName.
   virtual void ReadPartHeader() = 0;
   // Writes the part's decoded content to dest. Sets messageEnd when the article's final "."
-  // line was consumed. Returns the decoder of the part that follows directly, or null.
+  // line was consumed. Returns the decoder of the part that follows directly, or null. A
+  // decoding failure sets Damage instead of raising; what dest raises (file errors,
+  // ELimitExceeded) and the source's failures pass out.
   virtual std::unique_ptr<TMessageDecoder> ReadPartBody(TStream& dest, bool& messageEnd) = 0;
   // True when the article's "." line arrived while the part header was read: the part has
   // no content and the article has ended.

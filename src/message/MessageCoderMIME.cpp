@@ -45,6 +45,7 @@ void TMessageDecoderMIME::ReadPartHeader() {
     ClassifyPart(FMessage.ContentType, FMessage.ContentDisposition);
     return;
   }
+  THeaderBlockLimit limit("Part header");
   while (true) {
     const std::string raw = ReadLn();
     // The article ended inside the part header; its empty line will never come.
@@ -54,6 +55,7 @@ void TMessageDecoderMIME::ReadPartHeader() {
     }
     std::string line = UnstuffLine(raw);
     if (line.empty()) break;
+    limit.Count(line);
     if (line[0] == ' ' || line[0] == '\t') {
       // A folded header line (RFC 5322 section 2.2.3). One that comes before any field has
       // nothing to continue and is dropped.
@@ -115,6 +117,10 @@ std::unique_ptr<TMessageDecoder> TMessageDecoderMIME::ReadPartBody(TStream& dest
   }
   const std::string delimiter = PartBoundary.empty() ? "" : "--" + PartBoundary;
   const std::string closeDelimiter = PartBoundary.empty() ? "" : delimiter + "--";
+  // Identity content (7bit, 8bit, binary): the line break before a delimiter line belongs to
+  // the delimiter (RFC 2046 section 5.1.1), so each line's break is written only once the
+  // next line of the part has arrived.
+  bool lineBreakPending = false;
   std::string line;
   while (true) {
     if (PendingLine) {
@@ -123,6 +129,8 @@ std::unique_ptr<TMessageDecoder> TMessageDecoderMIME::ReadPartBody(TStream& dest
     } else {
       line = ReadLn();
       if (line == ".") {
+        // The article ends inside the part: the last line keeps its own line break.
+        if (lineBreakPending) dest.WriteString("\r\n");
         messageEnd = true;
         return nullptr;
       }
@@ -136,10 +144,19 @@ std::unique_ptr<TMessageDecoder> TMessageDecoderMIME::ReadPartBody(TStream& dest
       }
     }
     if (!decoder) {
-      line += "\r\n";
+      if (lineBreakPending) dest.WriteString("\r\n");
       dest.WriteString(line);
-    } else if (!base64 || !line.empty()) {
-      decoder->DecodeToStream(line, dest);
+      lineBreakPending = true;
+    } else if (Damage.empty() && (!base64 || !line.empty())) {
+      try {
+        decoder->DecodeToStream(line, dest);
+      } catch (const ELimitExceeded&) {
+        throw;
+      } catch (const ENetException& e) {
+        // The decoder rejects this line ("Uneven size in DecodeToStream."): the part keeps
+        // what was decoded before it, and its remaining lines are only read.
+        Damage = e.Message();
+      }
     }
   }
 }

@@ -33,8 +33,10 @@ class TMessageDecoderMIME : public TMessageDecoder {
   // line ends the article (MessageEnded).
   void ReadPartHeader() override;
   // Returns the decoder of the next part after a delimiter line, null after the closing
-  // delimiter "--boundary--" (which pops the boundary) or at the article's "." line.
-  // Throws ENetException "Uneven size in DecodeToStream." for a bad base64 line.
+  // delimiter "--boundary--" (which pops the boundary) or at the article's "." line. A line
+  // the content decoder rejects ("Uneven size in DecodeToStream." for base64) sets Damage
+  // and ends the decoding; the part is still read to its end. Part headers are limited as
+  // THeaderBlockLimit says.
   std::unique_ptr<TMessageDecoder> ReadPartBody(TStream& dest, bool& messageEnd) override;
   // Sets PartKind and FileName from a Content-Type and a Content-Disposition value.
   void ClassifyPart(const std::string& contentType, const std::string& disposition);

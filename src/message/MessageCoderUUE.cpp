@@ -43,11 +43,13 @@ std::unique_ptr<TMessageDecoder> TMessageDecoderUUE::ReadPartBody(TStream& dest,
   else if (!line.empty() && line[0] == 'h')
     decoder = std::make_unique<TDecoderXXE>();
   else
-    throw ENetException("Unrecognized UUE encoding scheme.");
+    // The block's lines up to "end" are still read, so the text after it is not mistaken
+    // for more of the article's body.
+    Damage = "Unrecognized UUE encoding scheme.";
   while (true) {
     const std::string_view trimmed = TrimmedView(line);
     // "~" is the end marker some xxencoders write before "end".
-    if (!trimmed.empty() && trimmed != "~") decoder->DecodeToStream(line, dest);
+    if (decoder && !trimmed.empty() && trimmed != "~") decoder->DecodeToStream(line, dest);
     if (!nextLine(line)) return nullptr;
     if (SameText(TrimmedView(line), "end")) return nullptr;
   }

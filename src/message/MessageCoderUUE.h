@@ -12,9 +12,9 @@ class TMessageDecoderUUE : public TMessageDecoder {
   using TMessageDecoder::TMessageDecoder;
   // A block has no header; kind and file name come from its "begin" line.
   void ReadPartHeader() override {}
-  // Throws ENetException "Unrecognized UUE encoding scheme." when the first data line starts
-  // with neither "M" nor "h". A "." line before "end" ends the article (messageEnd set) and
-  // keeps what was decoded so far.
+  // A first data line that starts with neither "M" nor "h" sets Damage "Unrecognized UUE
+  // encoding scheme." and the block is read to its "end" line without decoding. A "." line
+  // before "end" ends the article (messageEnd set) and keeps what was decoded so far.
   std::unique_ptr<TMessageDecoder> ReadPartBody(TStream& dest, bool& messageEnd) override;
 };
 

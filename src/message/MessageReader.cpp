@@ -1,10 +1,12 @@
 #include "message/MessageReader.h"
 
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "base/Exception.h"
 #include "base/Streams.h"
+#include "base/SysUtils.h"
 
 namespace qp::message {
 
@@ -59,6 +61,27 @@ class TBufferedWriteStream : public TStream {
   int64_t FWritten = 0;
 };
 
+// The content of a text part on its way into memory: every write is counted against the
+// article's text limit before it is kept.
+class TTextPartStream : public TStream {
+ public:
+  TTextPartStream(TMemoryStream& target, std::function<void(std::size_t)> hold)
+      : FTarget(target), FHold(std::move(hold)) {}
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    if (count <= 0) return 0;
+    FHold(static_cast<std::size_t>(count));
+    return FTarget.Write(buffer, count);
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FTarget.Seek(offset, origin); }
+  int64_t Size() override { return FTarget.Size(); }
+  void SetSize(int64_t) override {}
+
+ private:
+  TMemoryStream& FTarget;
+  std::function<void(std::size_t)> FHold;
+};
+
 // Deletes a temporary file unless an attachment has taken it over.
 class TTempFileGuard {
  public:
@@ -76,8 +99,23 @@ class TTempFileGuard {
 
 }  // namespace
 
+void TMessageReader::HoldText(std::size_t bytes) {
+  FTextBytes += bytes;
+  if (FTextBytes > MaxTextBytes)
+    throw ELimitExceeded(
+        Format("Article text exceeds the limit of %zu bytes held in memory.", MaxTextBytes));
+}
+
+void TMessageReader::NoteDamage(TMessage& message, const TMessageDecoder& decoder) {
+  if (decoder.Damage.empty()) return;
+  const std::string name = !decoder.FileName.empty() ? "\"" + decoder.FileName + "\""
+                                                     : std::to_string(message.MessageParts.Count());
+  message.DecodeFailures.Add("Damaged part " + name + ": " + decoder.Damage);
+}
+
 bool TMessageReader::ReadMessageHeader(TMessage& message, const std::string& terminator) {
   TReadWorkGuard work(FWork);
+  THeaderBlockLimit limit("Article header");
   bool hasBody = true;
   while (true) {
     const std::string line = FSource.ReadLn();
@@ -86,6 +124,7 @@ bool TMessageReader::ReadMessageHeader(TMessage& message, const std::string& ter
       hasBody = false;
       break;
     }
+    limit.Count(line);
     message.Headers.Add(UnstuffLine(line));
   }
   message.ApplyHeaders();
@@ -93,8 +132,17 @@ bool TMessageReader::ReadMessageHeader(TMessage& message, const std::string& ter
 }
 
 void TMessageReader::ReadMessageBody(TMessage& message, const std::string& terminator) {
+  // The header read before (possibly by another reader object) is held text too.
+  FTextBytes = 0;
+  for (const std::string& line : message.Headers) FTextBytes += line.size() + 2;
+  HoldText(0);
   if (message.NoDecode) {
-    FSource.Capture(message.Body, terminator, true);
+    FSource.Capture(
+        [&](std::string& line) {
+          HoldText(line.size() + 2);
+          message.Body.Add(std::move(line));
+        },
+        terminator, true);
     return;
   }
   TReadWorkGuard work(FWork);
@@ -105,6 +153,7 @@ void TMessageReader::ReadMessageBody(TMessage& message, const std::string& termi
     UnstuffLineInPlace(line);
     std::unique_ptr<TMessageDecoder> decoder = TMessageDecoderList::FindDecoder(message, line);
     if (!decoder) {
+      HoldText(line.size() + 2);
       message.Body.Add(std::move(line));
       continue;
     }
@@ -115,6 +164,8 @@ void TMessageReader::ReadMessageBody(TMessage& message, const std::string& termi
         messageEnd = true;
         break;
       }
+      if (message.MessageParts.Count() >= MaxParts)
+        throw ELimitExceeded(Format("Article exceeds the limit of %d parts.", MaxParts));
       switch (decoder->PartKind) {
         case partText:
           decoder = StoreTextPart(std::move(decoder), message, messageEnd);
@@ -132,11 +183,12 @@ void TMessageReader::ReadMessageBody(TMessage& message, const std::string& termi
 std::unique_ptr<TMessageDecoder> TMessageReader::StoreTextPart(
     std::unique_ptr<TMessageDecoder> decoder, TMessage& message, bool& messageEnd) {
   TMemoryStream content;
-  std::unique_ptr<TMessageDecoder> next = decoder->ReadPartBody(content, messageEnd);
-  decoder.reset();
+  TTextPartStream counted(content, [this](std::size_t bytes) { HoldText(bytes); });
+  std::unique_ptr<TMessageDecoder> next = decoder->ReadPartBody(counted, messageEnd);
   auto text = std::make_unique<TText>();
   text->Lines.SetText(content.DataString());
   message.MessageParts.Add(std::move(text));
+  NoteDamage(message, *decoder);
   return next;
 }
 
@@ -157,6 +209,7 @@ std::unique_ptr<TMessageDecoder> TMessageReader::StoreAttachmentPart(
   attachment->AdoptTempFile(path);
   fileGuard.Release();
   message.MessageParts.Add(std::move(attachment));
+  NoteDamage(message, *decoder);
   return next;
 }
 

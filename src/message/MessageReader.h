@@ -23,12 +23,15 @@ class TMessageReader {
 
   // Reads header lines into message.Headers up to the line terminator ("" for ARTICLE: the
   // empty line; "." for HEAD), then applies them. Returns false when a "." line ended the
-  // header (the article has no body). Raises what the source or ApplyHeaders raise.
+  // header (the article has no body). Raises what the source raises, and ELimitExceeded for
+  // a header beyond MaxHeaderLines or MaxHeaderBytes.
   bool ReadMessageHeader(TMessage& message, const std::string& terminator);
   // Reads the body up to the line terminator, or up to the point where a part reader
-  // consumed the article's "." line, into message.Body and message.MessageParts. Raises
-  // ENetException "Unknown Message Part Type.", the decoders' failures, file errors and the
-  // source's failures; what was complete before a failure stays in the message.
+  // consumed the article's "." line, into message.Body and message.MessageParts. A part
+  // whose content cannot be decoded is kept with what was decoded and noted in
+  // message.DecodeFailures. Raises ELimitExceeded beyond MaxTextBytes of text or MaxParts
+  // parts, file errors and the source's failures; what was complete before a failure stays
+  // in the message.
   void ReadMessageBody(TMessage& message, const std::string& terminator);
 
  private:
@@ -39,8 +42,15 @@ class TMessageReader {
   std::unique_ptr<TMessageDecoder> StoreAttachmentPart(std::unique_ptr<TMessageDecoder> decoder,
                                                        TMessage& message, bool& messageEnd);
 
+  // Counts bytes of text about to be held against MaxTextBytes; throws ELimitExceeded.
+  void HoldText(std::size_t bytes);
+  // Notes a part that could not be decoded to its end in message.DecodeFailures.
+  static void NoteDamage(TMessage& message, const TMessageDecoder& decoder);
+
   TLineSource& FSource;
   TComponent& FWork;
+  // Text held by the message being read, as counted by HoldText.
+  std::size_t FTextBytes = 0;
 };
 
 }  // namespace qp::message

@@ -1,5 +1,6 @@
 #include "net/AntiFreeze.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -48,9 +49,23 @@ void PumpIfDue(bool idle, bool override) {
   if (idle || !gCurrent.load()->OnlyWhenIdle || override) PumpMessages();
 }
 
+void PumpAfterWait(bool readable) {
+  if (!AntiFreezeInUse()) return;
+  TAntiFreezeBase* current = gCurrent.load();
+  if (!readable || !current->OnlyWhenIdle) {
+    PumpMessages();
+    return;
+  }
+  const auto interval = std::chrono::milliseconds(std::max(0, current->BusyPumpInterval));
+  if (current->Now() - current->LastPump() >= interval) PumpMessages();
+}
+
 void PumpMessages() {
   TAntiFreezeBase* current = gCurrent.load();
-  if (current != nullptr) current->Process(current->ApplicationHasPriority);
+  if (current == nullptr) return;
+  current->Process(current->ApplicationHasPriority);
+  // A handler run by the pump may have replaced or freed the anti-freeze meanwhile.
+  if (gCurrent.load() == current) current->FLastPump = current->Now();
 }
 
 void SetAntiFreezePump(std::function<void(bool allPending)> pump) {

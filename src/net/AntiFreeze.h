@@ -4,6 +4,7 @@
 // knows nothing of the toolkit.
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include "base/Component.h"
@@ -24,9 +25,22 @@ class TAntiFreezeBase : public TBaseComponent {
   int IdleTimeOut = 250;
   // Pump only when a wait ended without data.
   bool OnlyWhenIdle = true;
+  // While data keeps arriving, waits that found data pump too once this many ms have passed
+  // since the last pump, so a long transfer never holds the window's events back for longer.
+  int BusyPumpInterval = 100;
 
   // Lets the window system process pending events: all of them, or at most one.
   virtual void Process(bool allPending) = 0;
+  // The clock BusyPumpInterval is measured with.
+  virtual std::chrono::steady_clock::time_point Now() const {
+    return std::chrono::steady_clock::now();
+  }
+  // When PumpMessages last let the window system process its events.
+  std::chrono::steady_clock::time_point LastPump() const { return FLastPump; }
+
+ private:
+  friend void PumpMessages();
+  std::chrono::steady_clock::time_point FLastPump{};
 };
 
 // The anti-freeze of the program: pumps through the function the window layer installed.
@@ -42,6 +56,9 @@ TAntiFreezeBase* CurrentAntiFreeze();
 bool AntiFreezeInUse();
 // Pumps when the anti-freeze is in use and (idle, or not OnlyWhenIdle, or override).
 void PumpIfDue(bool idle, bool override);
+// After a wait for data: pumps as PumpIfDue(!readable, false) does, and also when data did
+// arrive but BusyPumpInterval has passed since the last pump.
+void PumpAfterWait(bool readable);
 // Pumps all pending events (ApplicationHasPriority) or at most one.
 void PumpMessages();
 

@@ -89,7 +89,7 @@ bool TSocketHandle::WaitReadable(int ms) {
     TSocketList list{Handle()};
     // A failing wait counts like a time-out: nothing became readable.
     const bool readable = stack.WaitForReadable(list, slice) == 1;
-    PumpIfDue(!readable, false);
+    PumpAfterWait(readable);
     // A pumped event handler may have closed the connection, which frees this object
     // (the I/O layer frees its socket object on close): then nothing of it may be touched.
     if (!*alive || !Allocated()) throw EConnClosedGracefully();

@@ -234,6 +234,11 @@ int16_t TTCPConnection::GetResponse(const std::vector<int16_t>& allowed) {
   if (line.size() > 3 && line[3] == '-') {
     const std::string endMarker = line.substr(0, 3) + " ";
     do {
+      if (FReplyLines.Count() >= kMaxReplyLines) {
+        // The rest of the reply is still on the way; the session cannot be followed.
+        DropSocket();
+        throw ELimitExceeded(Format("Reply exceeds the limit of %d lines.", kMaxReplyLines));
+      }
       line = ReadNonBlankLine();
       FReplyLines.Add(line);
     } while (!(line.size() < 4 || SameText(line.substr(0, 4), endMarker)));
@@ -428,7 +433,8 @@ void TTCPConnection::ReadIntoStream(TStream& stream, int64_t count, bool untilCl
     // instead of growing the stream towards 4 GiB.
     count = static_cast<int32_t>(TStack::NToHl(length));
   }
-  if (count >= 0) stream.SetSize(stream.Position() + count);
+  // Room for the bytes announced, but never more than kMaxPreallocation on the peer's word.
+  if (count >= 0) stream.SetSize(stream.Position() + std::min(count, kMaxPreallocation));
   int64_t budget;
   if (untilClose) {
     budget = std::numeric_limits<int32_t>::max();

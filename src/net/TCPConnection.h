@@ -76,6 +76,12 @@ class TTCPConnection : public TComponent {
   // connection and raises ELineTooLong. No real reply or header comes near it; it keeps
   // a peer that never sends a line end from growing the buffer without bound.
   static constexpr std::size_t kMaxLineLength = 16 * 1024 * 1024;
+  // Most lines of one numbered reply (continuation lines "nnn-" included); a longer one
+  // drops the connection and raises ELimitExceeded.
+  static constexpr int kMaxReplyLines = 100000;
+  // Most bytes ReadIntoStream makes room for ahead of their arrival, whatever count the
+  // peer announced; beyond it the stream grows as the bytes come in.
+  static constexpr int64_t kMaxPreallocation = 1024 * 1024;
 
   TIOHandler* IOHandler() const { return FIOHandler; }
   // Uses an I/O layer owned elsewhere (nullptr: none); a different one disconnects first.
@@ -113,7 +119,8 @@ class TTCPConnection : public TComponent {
   std::string ReadNonBlankLine();
 
   // Reads a reply (continuation lines "nnn-" up to "nnn "), stores it and checks its code
-  // against allowed (empty = any). Raises EProtocolReplyError.
+  // against allowed (empty = any). Raises EProtocolReplyError, and ELimitExceeded (after
+  // dropping the connection) for a reply of more than kMaxReplyLines lines.
   int16_t GetResponse(const std::vector<int16_t>& allowed);
   // Sends text as a command line (the one-byte text "\0" sends nothing) and reads the reply.
   virtual int16_t SendCmd(const std::string& text, const std::vector<int16_t>& allowed);

@@ -20,6 +20,7 @@ TNNTP::TNNTP() {
 }
 
 void TNNTP::Connect(int timeout) {
+  FCurrentCommand.clear();
   TMessageClient::Connect(timeout);
   try {
     switch (GetResponse({})) {
@@ -57,19 +58,29 @@ void TNNTP::Disconnect() {
 }
 
 int16_t TNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& allowed) {
-  const int16_t code = TMessageClient::SendCmd(command, std::vector<int16_t>{});
-  if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
-  TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
-  TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
-  return TMessageClient::SendCmd(command, allowed);
+  // The AUTHINFO lines below are not recorded: the password must never reach a log.
+  FCurrentCommand = command;
+  try {
+    const int16_t code = TMessageClient::SendCmd(command, std::vector<int16_t>{});
+    if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
+    TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
+    TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
+    return TMessageClient::SendCmd(command, allowed);
+  } catch (const net::EProtocolReplyError&) {
+    // A whole reply was read: the session is in step.
+    throw;
+  } catch (...) {
+    DropOutOfStep();
+    throw;
+  }
 }
 
 void TNNTP::SelectGroup(const std::string& group) {
   SendCmd("Group " + group, std::vector<int16_t>{211});
   std::string rest = ReplyText().size() > 4 ? ReplyText().substr(4) : std::string();
-  const uint32_t count = TextToCardinal(CutToken(rest, " "));
-  const uint32_t first = TextToCardinal(CutToken(rest, " "));
-  const uint32_t last = TextToCardinal(CutToken(rest, " "));
+  const uint64_t count = TextToUInt64(CutToken(rest, " "));
+  const uint64_t first = TextToUInt64(CutToken(rest, " "));
+  const uint64_t last = TextToUInt64(CutToken(rest, " "));
   FArticleCount = count;
   FFirstArticle = first;
   FLastArticle = last;
@@ -77,20 +88,20 @@ void TNNTP::SelectGroup(const std::string& group) {
 
 void TNNTP::ListGroups(TStringList& list) {
   SendCmd("List", std::vector<int16_t>{215});
-  Capture(list, ".", true);
+  ReadReplyData([&] { Capture(list, ".", true); }, true);
 }
 
 void TNNTP::FetchOverview(const std::string& range, TStringList& list) {
   SendCmd("xover " + range, std::vector<int16_t>{224});
-  Capture(list, ".", true);
+  ReadReplyData([&] { Capture(list, ".", true); }, true);
 }
 
 void TNNTP::FetchOverview(const std::string& range, const TLineSink& onLine) {
   SendCmd("xover " + range, std::vector<int16_t>{224});
-  Capture(onLine, ".", true);
+  ReadReplyData([&] { Capture(onLine, ".", true); }, true);
 }
 
-bool TNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
+bool TNNTP::RetrieveArticle(uint64_t number, const std::string& messageId,
                             message::TMessage& message) {
   std::string command = "Article";
   if (number >= 1) {
@@ -104,18 +115,24 @@ bool TNNTP::RetrieveArticle(uint32_t number, const std::string& messageId,
   if (messageId.empty()) {
     std::string rest = ReplyText();
     CutToken(rest, " ");
-    FArticleNumber = TextToCardinal(CutToken(rest, " "));
+    FArticleNumber = TextToUInt64Def(CutToken(rest, " "));
     FArticleMessageId = rest;
   }
   message.Clear();
-  // 220 carries header and body, 221 the header only, 222 the body only, 223 neither.
-  bool readBody = code == 222;
-  if (code == 220 || code == 221) readBody = ReadMessageHeader(message, "") && code == 220;
-  if (readBody) ReadMessageBody(message, ".");
+  // 220 carries header and body, 221 the header only, 222 the body only, 223 neither (no
+  // data block follows it).
+  if (code == 223) return true;
+  ReadReplyData(
+      [&] {
+        bool readBody = code == 222;
+        if (code == 220 || code == 221) readBody = ReadMessageHeader(message, "") && code == 220;
+        if (readBody) ReadMessageBody(message, ".");
+      },
+      false);
   return true;
 }
 
-void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
+void TNNTP::ParseOverviewLine(const std::string& line, uint64_t& number, std::string& subject,
                               std::string& from, TDateTime& date, std::string& messageId,
                               std::string& references, uint32_t& byteCount, uint32_t& lineCount,
                               std::string& rest) {
@@ -133,7 +150,7 @@ void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::st
     remaining = tab == std::string_view::npos ? std::string_view() : remaining.substr(tab + 1);
     return token;
   };
-  number = TextToCardinal(cut());
+  number = TextToUInt64Def(cut());
   subject = cut();
   from = cut();
   date = InternetDateToLocal(cut());
@@ -144,11 +161,11 @@ void TNNTP::ParseOverviewLine(const std::string& line, uint32_t& number, std::st
   rest = remaining;
 }
 
-void TNNTP::ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
+void TNNTP::ParseGroupLine(std::string line, std::string& name, uint64_t& high, uint64_t& low,
                            std::string& status) {
   name = CutToken(line, " ");
-  high = TextToCardinal(CutToken(line, " "));
-  low = TextToCardinal(CutToken(line, " "));
+  high = TextToUInt64Def(CutToken(line, " "));
+  low = TextToUInt64Def(CutToken(line, " "));
   status = line;
 }
 

@@ -39,7 +39,7 @@ class EResponseError : public ENetException {
 // publishes the same events as any news client.
 using TNewsTransportEvent = std::function<void(TStringList& AMsg)>;
 using TEventNewsgroupList =
-    std::function<void(const std::string& ANewsgroup, uint32_t ALow, uint32_t AHigh,
+    std::function<void(const std::string& ANewsgroup, uint64_t ALow, uint64_t AHigh,
                        const std::string& AType, bool& ACanContinue)>;
 using TEventNewNewsList = std::function<void(const std::string& AMsgID, bool& ACanContinue)>;
 
@@ -59,10 +59,11 @@ class TNNTP : public TMessageClient {
   int GreetingResult() const { return FGreetingResult; }
   // After "mode stream": 0 for 203, else 1. After "mode reader": 4 for 200, else 5.
   int ModeResult() const { return FModeResult; }
-  uint32_t ArticleCount() const { return FArticleCount; }
-  uint32_t FirstArticle() const { return FFirstArticle; }
-  uint32_t LastArticle() const { return FLastArticle; }
-  uint32_t ArticleNumber() const { return FArticleNumber; }
+  // Article numbers and counts are unsigned 64-bit: large servers number beyond 2^32.
+  uint64_t ArticleCount() const { return FArticleCount; }
+  uint64_t FirstArticle() const { return FFirstArticle; }
+  uint64_t LastArticle() const { return FLastArticle; }
+  uint64_t ArticleNumber() const { return FArticleNumber; }
   const std::string& ArticleMessageId() const { return FArticleMessageId; }
 
   // Opens the connection, reads the greeting and enters the configured mode. A 502 greeting
@@ -73,11 +74,20 @@ class TNNTP : public TMessageClient {
 
   // Every command of this client passes here: a 480 or 450 reply ("authentication
   // required") is answered with AUTHINFO USER and PASS and the command is sent once more.
+  // A failure other than an unexpected reply code (a time-out, a lost connection, a reply
+  // beyond the limits) leaves the session out of step, so the connection is dropped.
   using net::TTCPConnection::SendCmd;
   int16_t SendCmd(const std::string& command, const std::vector<int16_t>& allowed) override;
+  // The last command line sent through SendCmd (the one whose reply or data is awaited while
+  // a call waits); "" before the first command of a connection.
+  const std::string& CurrentCommand() const { return FCurrentCommand; }
 
-  // "Group <name>", 211 expected; sets ArticleCount, FirstArticle, LastArticle.
+  // "Group <name>", 211 expected; sets ArticleCount, FirstArticle, LastArticle. A number in
+  // the reply beyond 64 bits raises EConvertError and leaves the three unchanged.
   void SelectGroup(const std::string& group);
+  // The listings and the article are data blocks up to a "." line; whatever fails while one
+  // is read, the next command still reads its own reply (see ReadReplyData).
+
   // "List", 215 expected; appends every line of the listing to list.
   void ListGroups(TStringList& list);
   // "xover <range>", 224 expected; appends one overview line per article to list.
@@ -85,27 +95,30 @@ class TNNTP : public TMessageClient {
   // The same, handing each overview line to onLine as it arrives.
   void FetchOverview(const std::string& range, const TLineSink& onLine);
   // "Article [n | <id>]": true when the article was delivered into message; false for 421,
-  // 422, 423 and 430, leaving message untouched; EResponseError for any other reply.
-  bool RetrieveArticle(uint32_t number, const std::string& messageId, message::TMessage& message);
+  // 422, 423 and 430, leaving message untouched; EResponseError for any other reply. Damaged
+  // parts do not fail it (see message.DecodeFailures); the reception's other failures do.
+  bool RetrieveArticle(uint64_t number, const std::string& messageId, message::TMessage& message);
 
-  // Takes an overview line apart at its TABs. Never raises: bad numbers give 0, a bad date
-  // the value that converting an unparsable date gives.
-  static void ParseOverviewLine(const std::string& line, uint32_t& number, std::string& subject,
+  // Takes an overview line apart at its TABs. Never raises: bad numbers give 0 (an article
+  // number beyond 64 bits too, never a wrapped one), a bad date the value that converting an
+  // unparsable date gives.
+  static void ParseOverviewLine(const std::string& line, uint64_t& number, std::string& subject,
                                 std::string& from, TDateTime& date, std::string& messageId,
                                 std::string& references, uint32_t& byteCount, uint32_t& lineCount,
                                 std::string& rest);
-  // Takes a group-list line ("name high low status") apart.
-  static void ParseGroupLine(std::string line, std::string& name, uint32_t& high, uint32_t& low,
+  // Takes a group-list line ("name high low status") apart; numbers as in ParseOverviewLine.
+  static void ParseGroupLine(std::string line, std::string& name, uint64_t& high, uint64_t& low,
                              std::string& status);
 
  private:
   int FGreetingResult = 0;
   int FModeResult = 0;
-  uint32_t FArticleCount = 0;
-  uint32_t FFirstArticle = 0;
-  uint32_t FLastArticle = 0;
-  uint32_t FArticleNumber = 0;
+  uint64_t FArticleCount = 0;
+  uint64_t FFirstArticle = 0;
+  uint64_t FLastArticle = 0;
+  uint64_t FArticleNumber = 0;
   std::string FArticleMessageId;
+  std::string FCurrentCommand;
 };
 
 }  // namespace qp::nntp

@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
 #include "app/Main.h"
 #include "dialogs/Subscribe.h"
+#include "net/AntiFreeze.h"
 #include "nntp/NNTP.h"
 #include "store/Database.h"
 #include "store/Table.h"
@@ -271,6 +273,36 @@ TEST_F(UsenetTest, EveryFillRunsInsideOneUpdateBracket) {
   EXPECT_EQ(SubsView.Groups.Count(), 2);
 }
 
+TEST_F(UsenetTest, ArticleNumbersBeyond32BitsReachTheServerUnwrapped) {
+  LoopbackServer server(NewsServer(
+      {{"Group big", "211 4294967297 4294967297 18446744073709551615 big\r\n"},
+       {"xover 4294967297-18446744073709551615",
+        "224 overview\r\n4294967297\tLow\r\n18446744073709551615\tHigh\r\n"
+        "18446744073709551616\tBeyond\r\n.\r\n"},
+       {"Article 18446744073709551615", "220 18446744073709551615 <h@x>\r\n\r\nhigh\r\n.\r\n"}}));
+  Subscribe(AddServer("Local", server.Port()), "big");
+  ClickServer("Local");
+  EXPECT_EQ(View.Groups.Item(0).SubItems(), (std::vector<std::string>{"4294967297"}));
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  ASSERT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"Low", "High", "Beyond"}));
+  EXPECT_EQ(View.Msgs.Item(0).Data(), 4294967297u);
+  EXPECT_EQ(View.Msgs.Item(1).Data(), 18446744073709551615u);
+  EXPECT_EQ(View.Msgs.Item(2).Data(), 0u) << "no wrapped number";
+  View.Msgs.Select(1);
+  Form.lvMsgsDblClick();
+  EXPECT_EQ(Memo().back(), "high");
+  // The row without a usable number fetches nothing (a bare "Article" would fetch another one).
+  View.Msgs.Select(2);
+  Form.lvMsgsDblClick();
+  EXPECT_EQ(Log(), (std::vector<std::string>{"No article number for \"Beyond\""}));
+  Form.FormClose();
+  server.Join();
+  EXPECT_EQ(server.Received(),
+            "mode reader\r\nGroup big\r\nGroup big\r\nxover 4294967297-18446744073709551615\r\n"
+            "Article 18446744073709551615\r\nQuit\r\n");
+}
+
 TEST_F(UsenetTest, ChoosingTheConnectedServerAgainReconnects) {
   LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}), 2);
   Subscribe(AddServer("Local", server.Port()), "alt.a");
@@ -370,6 +402,107 @@ TEST_F(UsenetTest, NoSecondCommandWhileOneIsWaiting) {
             "mode reader\r\nGroup alt.a\r\nGroup alt.a\r\nxover 5-5\r\nQuit\r\n");
 }
 
+// "Disconnect" while a command waits closes the connection: the waiting command ends, the
+// log says which command was cancelled, the views are emptied and the status bar says
+// "Ready". The user's click reaches the window through the anti-freeze's pump.
+TEST_F(UsenetTest, DisconnectCancelsTheWaitingCommand) {
+  struct Row {
+    const char* name;
+    LoopbackServer::Handler server;
+    std::string waitingCommand;  // the pump clicks "Disconnect" once this command waits
+    std::function<void()> action;
+    std::string log;
+  };
+  const auto stalls = [](std::map<std::string, std::string> replies, std::string stalled,
+                         std::string partial) {
+    return [=](PeerSession& s) {
+      s.Send("200 hi\r\n");
+      for (int i = 0; i < 20; ++i) {
+        const std::string line = s.ReadLine();
+        if (line.empty() || line == "Quit") return;
+        if (line == stalled) {
+          s.Send(partial);
+          s.WaitClosed();
+          return;
+        }
+        const auto reply = replies.find(line);
+        s.Send(line == "mode reader"    ? "200 reader\r\n"
+               : reply != replies.end() ? reply->second
+                                        : "500 unknown\r\n");
+      }
+    };
+  };
+  const std::map<std::string, std::string> group = {{"Group alt.a", "211 3 100 102 alt.a\r\n"}};
+  const Row rows[] = {
+      {"overview", stalls(group, "xover 100-102", "224 overview\r\n100\tFirst\r\n"),
+       "xover 100-102",
+       [this] {
+         View.Groups.Select(0);
+         Form.lvGroupsDblClick();
+       },
+       "Cancelled: xover 100-102"},
+      {"article", stalls(group, "Article 7", "220 7 <7@x>\r\nSubject: s\r\n\r\nline\r\n"),
+       "Article 7",
+       [this] {
+         View.Msgs.Add().SetData(7);
+         View.Msgs.Select(0);
+         Form.lvMsgsDblClick();
+       },
+       "Cancelled: Article 7"},
+      {"greeting", [](PeerSession& s) { s.WaitClosed(); }, "", [this] { ClickServer("Silent"); },
+       "Cancelled: connect to 127.0.0.1"},
+  };
+  net::RecordMainThread();
+  Form.AntiFreeze1->IdleTimeOut = 20;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    View.Log.Clear();
+    LoopbackServer server(r.server);
+    const bool connectFirst = !r.waitingCommand.empty();
+    const int id =
+        AddServer(connectFirst ? std::string("Local") + r.name : "Silent", server.Port());
+    Subscribe(id, "alt.a");
+    if (connectFirst) ClickServer(std::string("Local") + r.name);
+    View.Msg.Add("old article");
+    int clicks = 0;
+    net::SetAntiFreezePump([&](bool) {
+      if (clicks == 0 && Form.netNews->CurrentCommand() == r.waitingCommand) {
+        ++clicks;
+        Form.actDisconnectExecute();
+      }
+    });
+    r.action();
+    net::SetAntiFreezePump(nullptr);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(Log(), (std::vector<std::string>{r.log}));
+    EXPECT_EQ(View.Status.SimpleText(), "Ready");
+    EXPECT_FALSE(Form.netNews->Connected());
+    EXPECT_EQ(View.Groups.Count() + View.Msgs.Count(), 0);
+    EXPECT_TRUE(Memo().empty());
+    for (int i = 4; i < View.Servers.Count(); ++i) EXPECT_FALSE(View.Servers.Items(i).Checked());
+    // The window takes the next command at once.
+    Form.actSubsExecute();
+    EXPECT_EQ(View.Status.SimpleText(), "Ready");
+    server.Join();
+    if (connectFirst) {
+      EXPECT_NE(server.Received().find(r.waitingCommand + "\r\nQuit\r\n"), std::string::npos);
+    }
+  }
+}
+
+// No wait without end: the window's client gives a silent server as long as a connect may
+// take, and the time-out is reported like any failure.
+TEST_F(UsenetTest, SilentServerEndsInTheReadTimeout) {
+  EXPECT_EQ(Form.netNews->ReadTimeout, 120000);
+  Form.netNews->ReadTimeout = 200;
+  LoopbackServer server([](PeerSession& s) { s.WaitClosed(); });
+  Subscribe(AddServer("Silent", server.Port()), "alt.a");
+  ui::IMenuItem& item = ClickServer("Silent");
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - Read Timeout"}));
+  EXPECT_FALSE(item.Checked());
+  EXPECT_FALSE(Form.netNews->Connected());
+}
+
 // Article view: one server with one group whose articles the tests choose.
 class ArticleTest : public UsenetTest {
  protected:
@@ -379,7 +512,7 @@ class ArticleTest : public UsenetTest {
     Subscribe(AddServer("Local", Server->Port()), "alt.bin");
     ClickServer("Local");
   }
-  void Show(uint32_t number) {
+  void Show(uint64_t number) {
     View.Msgs.Clear();
     View.Msgs.Add().SetData(number);
     View.Msgs.Select(0);
@@ -494,6 +627,20 @@ TEST_F(ArticleTest, SaveDialogIsPresetWithTheLastNameComponent) {
   View.Save.Choices.push_back(std::nullopt);
   Form.mnuSaveClick();
   EXPECT_EQ(View.Save.PresetNames, (std::vector<std::string>{"x.bin"}));
+}
+
+TEST_F(ArticleTest, DamagedPartsAreLoggedAndTheRestIsShown) {
+  Open({{"Article 6",
+         "220 6 <6@x>\r\nSubject: =?ISO-8859-1?Q?=ZZ?=\r\nContent-Type: multipart/mixed; "
+         "boundary=B\r\n\r\n--B\r\nContent-Type: image/gif; name=a.gif\r\n"
+         "Content-Transfer-Encoding: base64\r\n\r\nR0lG\r\nR0l\r\n--B\r\n\r\nstill shown\r\n"
+         "--B--\r\n.\r\n"}});
+  Show(6);
+  EXPECT_EQ(Log(), (std::vector<std::string>{
+                       "Field Subject kept as sent: '$ZZ' is not a valid integer value",
+                       "Damaged part \"a.gif\": Uneven size in DecodeToStream."}));
+  EXPECT_EQ(Memo().back(), "still shown");
+  EXPECT_EQ(View.Att.Captions(), (std::vector<std::string>{"a.gif"}));
 }
 
 TEST_F(ArticleTest, MissingArticleEmptiesTheViewAndFailuresRestoreTheCursor) {

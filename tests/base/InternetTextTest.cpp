@@ -69,6 +69,44 @@ TEST(TextToCardinal, KeepsLow32BitsOfLenientNumber) {
   }
 }
 
+TEST(TextToUInt64, ReadsArticleNumbersWithoutWrapping) {
+  struct Row {
+    const char* name;
+    const char* text;
+    uint64_t value;
+    bool outOfRange;
+  };
+  const Row rows[] = {
+      {"blanks around", " \t42\r\n", 42, false},
+      {"above 32 bits", "4294967297", 4294967297u, false},
+      {"largest", "18446744073709551615", 18446744073709551615u, false},
+      {"plus sign", "+7", 7, false},
+      {"minus zero", "-0", 0, false},
+      {"not a number", "abc", 0, false},
+      {"empty", "", 0, false},
+      {"lone sign", "-", 0, false},
+      {"trailing junk", "12x", 0, false},
+      {"hexadecimal is no article number", "$10", 0, false},
+      {"one beyond 64 bits", "18446744073709551616", 0, true},
+      {"far beyond 64 bits", "99999999999999999999999", 0, true},
+      {"negative", "-1", 0, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(TextToUInt64Def(r.text), r.value);
+    if (r.outOfRange) {
+      EXPECT_THROW(TextToUInt64(r.text), EConvertError);
+    } else {
+      EXPECT_EQ(TextToUInt64(r.text), r.value);
+    }
+  }
+  try {
+    TextToUInt64(" 18446744073709551616 ");
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "'18446744073709551616' is not a number from 0 to 18446744073709551615");
+  }
+}
+
 TEST(NameTables, ParseExactThreeLetterNamesOnly) {
   EXPECT_EQ(DayNameToNumber("sun"), 1);
   EXPECT_EQ(DayNameToNumber("Sat"), 7);
@@ -154,24 +192,51 @@ TEST(LocalUtcOffset, MomentBeyondTimeZoneDataRaises) {
   }
 }
 
+// The text's zone is taken off and the local offset in force at that moment put on. Central
+// Europe leaves winter time at 01:00 UTC on the last Sunday of March (2023-03-26): dates on
+// either side of such a change get their own offset, whatever the date today.
 TEST(InternetDateToLocal, ShiftsFromTextZoneToLocalZone) {
-  ScopedEnv tz("TZ", kUtcPlus2);
   struct Row {
     const char* name;
+    const char* tz;
     const char* text;
     const char* iso;
   };
   const Row rows[] = {
-      {"numeric zone", "Sun, 05 Jan 2003 14:03:07 +0100", "2003-01-05T15:03:07"},
-      {"GMT", "Sun, 05 Jan 2003 14:03:07 GMT", "2003-01-05T16:03:07"},
-      {"comment taken as UTC", "Sun, 05 Jan 2003 14:03:07 (CET)", "2003-01-05T16:03:07"},
-      {"west, across midnight", "Sun, 05 Jan 2003 23:30:00 -0100", "2003-01-06T02:30:00"},
-      {"no zone", "05 Jan 2003 14:03:07", "2003-01-05T16:03:07"},
-      {"garbage", "not a date", "1899-12-30T02:00:00"},
+      {"numeric zone", kUtcPlus2, "Sun, 05 Jan 2003 14:03:07 +0100", "2003-01-05T15:03:07"},
+      {"GMT", kUtcPlus2, "Sun, 05 Jan 2003 14:03:07 GMT", "2003-01-05T16:03:07"},
+      {"comment taken as UTC", kUtcPlus2, "Sun, 05 Jan 2003 14:03:07 (CET)", "2003-01-05T16:03:07"},
+      {"west, across midnight", kUtcPlus2, "Sun, 05 Jan 2003 23:30:00 -0100",
+       "2003-01-06T02:30:00"},
+      {"no zone", kUtcPlus2, "05 Jan 2003 14:03:07", "2003-01-05T16:03:07"},
+      {"garbage", kUtcPlus2, "not a date", "1899-12-30T02:00:00"},
+      {"half an hour before the change", kCentralEurope, "Sun, 26 Mar 2023 00:30:00 +0000",
+       "2023-03-26T01:30:00"},
+      {"half an hour after the change", kCentralEurope, "Sun, 26 Mar 2023 01:30:00 +0000",
+       "2023-03-26T03:30:00"},
+      {"winter", kCentralEurope, "Tue, 10 Jan 2023 12:00:00 GMT", "2023-01-10T13:00:00"},
+      {"summer", kCentralEurope, "Mon, 10 Jul 2023 12:00:00 GMT", "2023-07-10T14:00:00"},
+      {"summer, zone given", kCentralEurope, "Mon, 10 Jul 2023 12:00:00 -0500",
+       "2023-07-10T19:00:00"},
+      {"back to winter time", kCentralEurope, "Sun, 29 Oct 2023 01:30:00 +0000",
+       "2023-10-29T02:30:00"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
+    ScopedEnv tz("TZ", r.tz);
     EXPECT_EQ(DateTimeToIso(InternetDateToLocal(r.text)), r.iso);
+  }
+}
+
+TEST(LocalDateToInternet, LabelsWithTheOffsetInForceAtThatDate) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  const TDateTime winter = EncodeDate(2023, 1, 10) + EncodeTime(13, 0, 0, 0);
+  const TDateTime summer = EncodeDate(2023, 7, 10) + EncodeTime(14, 0, 0, 0);
+  EXPECT_EQ(LocalDateToInternet(winter, false), "Tue, 10 Jan 2023 13:00:00 +0100");
+  EXPECT_EQ(LocalDateToInternet(summer, false), "Mon, 10 Jul 2023 14:00:00 +0200");
+  for (const TDateTime moment : {winter, summer}) {
+    EXPECT_EQ(DateTimeToIso(InternetDateToLocal(LocalDateToInternet(moment, false))),
+              DateTimeToIso(moment));
   }
 }
 

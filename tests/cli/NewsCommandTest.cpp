@@ -73,6 +73,24 @@ TEST_F(NewsCommandTest, OverviewGivesTheMessageListFields) {
       "\"message_id\":\"<c@d>\",\"references\":\"<a@b>\",\"bytes\":5,\"lines\":1}\n");
 }
 
+TEST_F(NewsCommandTest, ArticleNumbersBeyond32Bits) {
+  LoopbackServer server(
+      NewsServer({{"Group big", "211 2 4294967297 18446744073709551615 big\r\n"},
+                  {"xover 4294967297-18446744073709551615",
+                   "224 overview\r\n4294967297\ta\r\n18446744073709551615\tb\r\n.\r\n"},
+                  {"Article 18446744073709551615",
+                   "220 18446744073709551615 <m@x>\r\n\r\nbody\r\n.\r\n"}}),
+      2);
+  const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+  const CliRun overview = RunNews({host, "overview", "big"});
+  EXPECT_EQ(overview.code, 0) << overview.err;
+  EXPECT_NE(overview.out.find("{\"number\":4294967297,"), std::string::npos) << overview.out;
+  EXPECT_NE(overview.out.find("{\"number\":18446744073709551615,"), std::string::npos);
+  const CliRun article = RunNews({host, "article", "big", "18446744073709551615"});
+  EXPECT_EQ(article.code, 0) << article.err;
+  EXPECT_EQ(article.out.rfind("{\"number\":18446744073709551615,", 0), 0u) << article.out;
+}
+
 TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
   const std::string jpeg = RandomBytes(5000, 1);
   const std::string binary = RandomBytes(1000, 2);
@@ -99,6 +117,22 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("\"body\":[\"preamble\"]"), std::string::npos) << r.out;
+}
+
+TEST_F(NewsCommandTest, DamagedPartsAreWarnedAboutOnStandardError) {
+  const std::string article =
+      "220 7 <m@x>\r\nContent-Type: application/zip; name=a.zip\r\n"
+      "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\nQUJ\r\n.\r\n";
+  LoopbackServer server(
+      NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));
+  const CliRun r =
+      RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "quillpost-cli: warning: Damaged part \"a.zip\": Uneven size in DecodeToStream.\n");
+  EXPECT_NE(r.out.find("{\"type\":\"attachment\",\"file_name\":\"a.zip\",\"size\":3}"),
+            std::string::npos)
+      << r.out;
 }
 
 TEST_F(NewsCommandTest, SaveNamesTheAttachmentItCannotWriteAndKeepsExistingFiles) {
@@ -133,6 +167,11 @@ TEST_F(NewsCommandTest, FailuresGoToStandardErrorWithNonZeroExit) {
       {"no action", {"127.0.0.1"}, 2, "missing HOST and action"},
       {"bad port", {"127.0.0.1:x", "groups"}, 2, "PORT must be"},
       {"unknown action", {"h", "post"}, 2, "unknown action post"},
+      {"article number beyond 64 bits",
+       {"h", "article", "g", "18446744073709551616"},
+       2,
+       "NUMBER must be a number from 0 to 18446744073709551615, not '18446744073709551616'"},
+      {"signed article number", {"h", "article", "g", "+5"}, 2, "NUMBER must be a number"},
       {"refused", {"127.0.0.1:" + std::to_string(refused), "groups"}, 1, "Connection refused."},
   };
   for (const Row& r : rows) {

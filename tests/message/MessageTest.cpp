@@ -67,6 +67,35 @@ TEST(Message, ApplyHeadersFillsFields) {
   EXPECT_EQ(message.BoundaryStack.Count(), 1);
 }
 
+// A malformed encoded word or an address the parser rejects leaves that field as sent and
+// does not stop the fields after it.
+TEST(Message, ApplyHeadersKeepsUndecodableFieldsAsSent) {
+  TMessage message;
+  SetHeaders(message,
+             {"Subject: =?ISO-8859-1?Q?=ZZ?= tail", "From: <a@b.c>@d", "To: x@y.z, <p@q.r>@s",
+              "Cc: =?ISO-8859-1?Q?caf=E9?= <c@d.e>", "Sender: <s@t.u>@v",
+              "Organization: still read", "Date: Sun, 05 Jan 2003 14:03:07 +0000"});
+  EXPECT_NO_THROW(message.ApplyHeaders());
+  EXPECT_EQ(message.Subject, "=?ISO-8859-1?Q?=ZZ?= tail");
+  EXPECT_EQ(message.From.Name, "<a@b.c>@d");
+  EXPECT_EQ(message.From.Address, "");
+  ASSERT_EQ(message.Recipients.Count(), 1);
+  EXPECT_EQ(message.Recipients[0].Name, "x@y.z, <p@q.r>@s");
+  ASSERT_EQ(message.CCList.Count(), 1);
+  EXPECT_EQ(message.CCList[0].Name, "caf\xe9");
+  EXPECT_EQ(message.CCList[0].Address, "c@d.e");
+  EXPECT_EQ(message.Sender.Name, "<s@t.u>@v");
+  EXPECT_EQ(message.Organization, "still read");
+  EXPECT_FALSE(message.UseNowForDate());
+  EXPECT_EQ(message.DecodeFailures,
+            (TStringList{"Field Subject kept as sent: '$ZZ' is not a valid integer value",
+                         "Field From kept as sent: @ Outside address",
+                         "Field To kept as sent: @ Outside address",
+                         "Field Sender kept as sent: @ Outside address"}));
+  message.Clear();
+  EXPECT_EQ(message.DecodeFailures.Count(), 0);
+}
+
 TEST(Message, ClearResetsEverythingButMessageId) {
   TMessage message;
   SetHeaders(message, {"Subject: s", "From: a@b.c", "To: d@e.f", "Cc: g@h.i", "Message-ID: <1@x>",
@@ -76,7 +105,17 @@ TEST(Message, ClearResetsEverythingButMessageId) {
   message.ApplyHeaders();
   message.Body.Add("line");
   message.MessageParts.Add(std::make_unique<TText>());
+  // What a uuencoded article leaves behind must not carry over to the next one.
+  message.SetEncoding(meUU);
+  message.CharSet = "iso-8859-1";
+  message.ExtraHeaders.Add("X-A: b");
+  message.BccList.ParseAddresses("x@y.z");
   message.Clear();
+  EXPECT_EQ(message.Encoding(), meMIME);
+  EXPECT_EQ(message.AttachmentEncoding(), "MIME");
+  EXPECT_EQ(message.CharSet, "");
+  EXPECT_EQ(message.ExtraHeaders.Count(), 0);
+  EXPECT_EQ(message.BccList.Count(), 0);
   EXPECT_EQ(message.MessageId, "<1@x>");
   EXPECT_EQ(message.Headers.Count(), 0);
   EXPECT_EQ(message.Subject, "");
@@ -92,6 +131,10 @@ TEST(Message, ClearResetsEverythingButMessageId) {
   EXPECT_TRUE(message.UseNowForDate());
   EXPECT_EQ(message.Body.Count(), 0);
   EXPECT_EQ(message.MessageParts.Count(), 0);
+
+  message.SetAttachmentEncoding("UUE");
+  message.Clear();
+  EXPECT_EQ(message.AttachmentEncoding(), "MIME");
 }
 
 TEST(Message, NewsgroupsKeepCommaAfterOneQuote) {

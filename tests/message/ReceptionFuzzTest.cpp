@@ -7,6 +7,7 @@
 
 #include "ReceptionSupport.h"
 #include "support/MessageFixtures.h"
+#include "support/Mutation.h"
 
 namespace qp::message {
 namespace {
@@ -60,34 +61,6 @@ const char* const kDictionary[] = {
     "Content-Disposition: attachment; filename=\"",
 };
 
-std::string Mutate(std::string text, std::mt19937& rng) {
-  auto pick = [&rng](std::size_t n) {
-    return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
-  };
-  const int steps = 1 + static_cast<int>(pick(4));
-  for (int s = 0; s < steps; ++s) {
-    const std::size_t at = pick(text.size() + 1);
-    switch (pick(5)) {
-      case 0:
-        if (!text.empty()) text[pick(text.size())] = static_cast<char>(pick(256));
-        break;
-      case 1:
-        text.insert(at, std::string(kDictionary[pick(std::size(kDictionary))]) + "\r\n");
-        break;
-      case 2:
-        text.erase(at, pick(64));
-        break;
-      case 3:
-        text.insert(at, text.substr(pick(text.size() + 1), pick(200)));
-        break;
-      default:
-        text.resize(at);
-        break;
-    }
-  }
-  return text;
-}
-
 // Random input must end in a filled message or in one of the system's own exceptions,
 // never in a crash, a hang (every input is finite, so reading always ends) or a leak
 // (the leak checker runs at exit).
@@ -110,7 +83,8 @@ TEST_F(ReceptionFuzz, MutatedArticles) {
   std::mt19937 rng(20240611);
   const std::vector<std::string> seeds = SeedArticles();
   for (int i = 0; i < 3000; ++i) {
-    const std::string input = Mutate(seeds[static_cast<std::size_t>(i) % seeds.size()], rng);
+    const std::string input =
+        test::MutateText(seeds[static_cast<std::size_t>(i) % seeds.size()], rng, kDictionary);
     SCOPED_TRACE(i);
     Run(input);
     if (HasFailure()) break;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,8 +37,11 @@ TEST_F(ReceptionFiles, TemporaryFilesAreRemovedAtClear) {
 
 TEST_F(ReceptionFiles, WorkBracketsCloseOnFailure) {
   TMessage message;
-  MemoryArticle client(Crlf({"", "begin 644 x", "bad", "end", "."}));
-  EXPECT_THROW(client.Receive(message), ENetException);
+  // No folder for the attachment's temporary file.
+  setenv("TMPDIR", (Dir.Path() + "/missing").c_str(), 1);
+  MemoryArticle client(Crlf({"", "begin 644 x"}) + test::UuLines(test::BinaryPattern(45)) +
+                       Crlf({"end", "."}));
+  EXPECT_THROW(client.Receive(message), EFCreateError);
   EXPECT_EQ(client.WorkBegins, 2);
   EXPECT_EQ(client.WorkEnds, 2);
 
@@ -93,6 +98,78 @@ TEST_F(ReceptionFiles, NestingDepthFailReadsTheTooDeepPartWhole) {
   EXPECT_EQ(TextAt(message, depth - 2).Lines,
             (TStringList{inner, "Content-Type: text/plain", "", "leaf", inner + "--"}));
   EXPECT_LE(message.BoundaryStack.Count(), TMessageDecoderMIME::MaxBoundaryDepth);
+}
+
+// An article: header, then count lines made by line(i), then ".".
+std::string Article(const std::string& header, int count,
+                    const std::function<std::string(int)>& line) {
+  std::string article = header;
+  article.reserve(header.size() + static_cast<std::size_t>(count) * (line(0).size() + 2) + 16);
+  for (int i = 0; i < count; ++i) {
+    article += line(i);
+    article += "\r\n";
+  }
+  return article + ".\r\n";
+}
+
+// Every limit on what an article can make the reader hold, as a pair: at the limit the
+// article is read, one beyond it fails with a message that names the limit.
+TEST_F(ReceptionFiles, LimitsOnWhatAnArticleCanMakeTheReaderHold) {
+  const std::string headerLine = "X-Pad: " + std::string(1048576 / 64 - 7, 'h');
+  const std::string bodyLine(65534, 'b');
+  const std::string multipart = "Content-Type: multipart/mixed; boundary=b\r\n\r\n";
+  const auto same = [](std::string line) { return [line](int) { return line; }; };
+  // The first line one byte longer than the others.
+  const auto longerFirst = [](std::string line) {
+    return [line](int i) { return i == 0 ? line + "+" : line; };
+  };
+  struct Row {
+    const char* name;
+    std::function<std::string()> article;  // built when the row runs: some are 64 MiB
+    std::string error;                     // "" when the article must be read
+  };
+  const Row rows[] = {
+      {"10000 header lines", [&] { return Article("", 10000, same("X: 1")); }, ""},
+      {"10001 header lines", [&] { return Article("", 10001, same("X: 1")); },
+       "Article header exceeds the limit of 10000 lines."},
+      {"1 MiB of header", [&] { return Article("", 64, same(headerLine)); }, ""},
+      {"1 MiB and a byte of header", [&] { return Article("", 64, longerFirst(headerLine)); },
+       "Article header exceeds the limit of 1048576 bytes."},
+      {"10000 part header lines",
+       [&] {
+         return Article(multipart + "--b\r\n", 10001,
+                        [](int i) { return i < 10000 ? "X: 1" : ""; });
+       },
+       ""},
+      {"10001 part header lines",
+       [&] { return Article(multipart + "--b\r\n", 10001, same("X: 1")); },
+       "Part header exceeds the limit of 10000 lines."},
+      // Each part: a delimiter line and the empty line that ends its (empty) header.
+      {"10000 parts", [&] { return Article(multipart, 10000, same("--b\r\n")); }, ""},
+      {"10001 parts", [&] { return Article(multipart, 10001, same("--b\r\n")); },
+       "Article exceeds the limit of 10000 parts."},
+      {"64 MiB of body text", [&] { return Article("\r\n", 1024, same(bodyLine)); }, ""},
+      {"64 MiB and a byte of body text",
+       [&] { return Article("\r\n", 1024, longerFirst(bodyLine)); },
+       "Article text exceeds the limit of 67108864 bytes held in memory."},
+      {"beyond 64 MiB in a text part",
+       [&] {
+         return Article(multipart, 1100,
+                        [&](int i) { return i == 512 ? std::string("--b\r\n") : bodyLine; });
+       },
+       "Article text exceeds the limit of 67108864 bytes held in memory."},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TMessage message;
+    MemoryArticle client(r.article());
+    try {
+      client.Receive(message);
+      EXPECT_EQ(r.error, "") << "no failure";
+    } catch (const ELimitExceeded& e) {
+      EXPECT_EQ(e.Message(), r.error);
+    }
+  }
 }
 
 TEST(DecoderRegistry, MimeThenUue) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -252,6 +253,73 @@ TEST_F(AntiFreezeTest, DroppingTheClientFromAPumpedHandlerEndsTheConnect) {
     client.Connect();
     EXPECT_EQ(client.ReadLn(), "hi");
   }
+}
+
+// An anti-freeze whose clock advances a fixed step each time it is read, so the busy-pump
+// rule can be checked without depending on how fast the machine is.
+class TSteppingAntiFreeze : public TAntiFreeze {
+ public:
+  explicit TSteppingAntiFreeze(int stepMs) : FStep(stepMs) {}
+  std::chrono::steady_clock::time_point Now() const override {
+    FNow += std::chrono::milliseconds(FStep);
+    return FNow;
+  }
+
+ private:
+  int FStep;
+  mutable std::chrono::steady_clock::time_point FNow{std::chrono::hours(1)};
+};
+
+TEST_F(AntiFreezeTest, WaitsThatFindDataPumpOncePerInterval) {
+  struct Row {
+    const char* name;
+    int stepMs;
+    int interval;
+    bool onlyWhenIdle;
+    int pumps;  // after ten waits that found data
+  };
+  const Row rows[] = {
+      // Each wait reads the clock once, each pump once more: 40 ms per wait, 80 per pump.
+      {"first wait pumps, then once per 100 ms", 40, 100, true, 4},
+      {"interval 0 pumps after every wait", 40, 0, true, 10},
+      {"long interval pumps only the first time", 40, 100000, true, 1},
+      {"OnlyWhenIdle off pumps after every wait", 40, 100000, false, 10},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TSteppingAntiFreeze antiFreeze(r.stepMs);
+    antiFreeze.BusyPumpInterval = r.interval;
+    antiFreeze.OnlyWhenIdle = r.onlyWhenIdle;
+    const int before = FPumps;
+    for (int i = 0; i < 10; ++i) PumpAfterWait(true);
+    EXPECT_EQ(FPumps - before, r.pumps);
+    PumpAfterWait(false);
+    EXPECT_EQ(FPumps - before, r.pumps + 1) << "a wait without data always pumps";
+  }
+}
+
+// A transfer that keeps data coming never waits without data, yet the window is served while
+// it runs: the pump is counted, and what the client had received when it ran is recorded.
+TEST_F(AntiFreezeTest, SteadyStreamStillPumps) {
+  const std::string payload(4 * 1024 * 1024, 'x');
+  LoopbackServer server([&payload](PeerSession& peer) {
+    peer.Send(payload);
+    peer.WaitClosed();
+  });
+  TSteppingAntiFreeze antiFreeze(30);
+  TTCPClient client;
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.RecvBufferSize = 16384;
+  client.Connect(5000);
+  std::size_t received = 0;
+  std::vector<std::size_t> receivedAtPump;
+  SetAntiFreezePump(
+      [&](bool) { receivedAtPump.push_back(received + client.InputBuffer().Size()); });
+  for (std::size_t chunk = 65536; received < payload.size(); received += chunk)
+    EXPECT_EQ(client.ReadString(static_cast<int>(chunk)), payload.substr(received, chunk));
+  ASSERT_GE(receivedAtPump.size(), 2u);
+  EXPECT_LT(receivedAtPump[1], payload.size()) << "pumped while the data was still arriving";
 }
 
 TEST_F(AntiFreezeTest, NotInUseOnOtherThreadsOrWithoutInstance) {

@@ -1,10 +1,14 @@
+#include <arpa/inet.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "net/IOHandlerSocket.h"
 #include "net/TCPClient.h"
+#include "support/Encoders.h"
 #include "support/LoopbackServer.h"
 
 namespace qp::net {
@@ -225,6 +229,38 @@ TEST(GetResponse, MultiLineRepliesAndBlankLines) {
   }
 }
 
+TEST(GetResponse, ReplyLineLimit) {
+  const int limit = TTCPConnection::kMaxReplyLines;
+  struct Row {
+    const char* name;
+    int lines;
+    bool passes;
+  };
+  const Row rows[] = {{"at the limit", limit, true}, {"one line more", limit + 1, false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string reply;
+    for (int i = 1; i < r.lines; ++i) reply += "211-more\r\n";
+    reply += "211 end\r\n";
+    LoopbackServer server(Plays(reply));
+    auto client = ConnectTo(server);
+    if (r.passes) {
+      EXPECT_EQ(client->GetResponse({211}), 211);
+      EXPECT_EQ(client->ReplyLines().Count(), r.lines);
+    } else {
+      try {
+        client->GetResponse({211});
+        ADD_FAILURE() << "no failure";
+      } catch (const ELimitExceeded& e) {
+        EXPECT_EQ(e.Message(), "Reply exceeds the limit of 100000 lines.");
+      }
+      EXPECT_FALSE(client->Connected());
+    }
+    client.reset();
+    server.Join();
+  }
+}
+
 TEST(SendCmd, SendsExactBytes) {
   struct Row {
     const char* name;
@@ -412,6 +448,54 @@ TEST(ReadIntoStream, KeepsOnlyWhatArrived) {
     }
     EXPECT_EQ(stream.Size(), static_cast<int64_t>(r.stored.size()));
     EXPECT_EQ(stream.DataString(), r.stored);
+    client.reset();
+    server.Join();
+  }
+}
+
+// Records the largest size the connection asked the stream to make room for.
+class TSizeRecordingStream : public TMemoryStream {
+ public:
+  int64_t LargestSetSize = 0;
+  void SetSize(int64_t size) override {
+    LargestSetSize = std::max(LargestSetSize, size);
+    TMemoryStream::SetSize(size);
+  }
+};
+
+TEST(ReadIntoStream, RoomMadeAheadIsLimitedWhateverThePeerAnnounces) {
+  const int64_t limit = TTCPConnection::kMaxPreallocation;
+  struct Row {
+    const char* name;
+    uint32_t announced;
+    std::size_t sent;
+  };
+  const Row rows[] = {
+      {"count at the limit", static_cast<uint32_t>(limit), static_cast<std::size_t>(limit)},
+      {"count above the limit", static_cast<uint32_t>(limit + 1),
+       static_cast<std::size_t>(limit + 1)},
+      {"huge count, few bytes, peer closes", 0x7FFFFFFF, 10},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const uint32_t prefix = htonl(r.announced);
+    const std::string payload =
+        std::string(reinterpret_cast<const char*>(&prefix), 4) + test::BinaryPattern(r.sent);
+    LoopbackServer server([&payload](PeerSession& peer) {
+      peer.Send(payload);
+      peer.Close();
+    });
+    auto client = ConnectTo(server);
+    TSizeRecordingStream stream;
+    if (r.sent < r.announced) {
+      EXPECT_THROW(client->ReadIntoStream(stream), EConnClosedGracefully);
+      EXPECT_EQ(stream.DataString(), test::BinaryPattern(r.sent));
+    } else {
+      client->ReadIntoStream(stream);
+      EXPECT_EQ(stream.DataString(), test::BinaryPattern(r.sent));
+    }
+    // Room made ahead never exceeds the limit; only arriving bytes grow the stream further.
+    EXPECT_LE(stream.LargestSetSize, limit);
     client.reset();
     server.Join();
   }

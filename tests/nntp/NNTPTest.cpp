@@ -142,6 +142,35 @@ TEST_F(NNTPTest, SelectGroupReadsTheNumbersOrLeavesThemOnFailure) {
   EXPECT_EQ(client.LastArticle(), 9u);
 }
 
+TEST_F(NNTPTest, GroupAndArticleNumbersAre64Bit) {
+  LoopbackServer server(
+      Script("200 hi\r\n",
+             {{"mode reader", "200 ok\r\n"},
+              {"Group a", "211 4294967297 4294967297 18446744073709551615 a\r\n"},
+              {"xover 4294967297-18446744073709551615", "224 overview\r\n4294967297\ts\r\n.\r\n"},
+              {"Article 4294967297", "220 4294967297 <m@x>\r\nSubject: big\r\n\r\nb\r\n.\r\n"},
+              {"Group b", "211 1 1 18446744073709551616 b\r\n"},
+              {"Group c", "211 0 0 0 c\r\n"}}));
+  ConnectTo(server);
+  client.SelectGroup("a");
+  EXPECT_EQ(client.ArticleCount(), 4294967297u);
+  EXPECT_EQ(client.FirstArticle(), 4294967297u);
+  EXPECT_EQ(client.LastArticle(), 18446744073709551615u);
+  TStringList overview;
+  client.FetchOverview(
+      std::to_string(client.FirstArticle()) + "-" + std::to_string(client.LastArticle()), overview);
+  EXPECT_EQ(overview.Count(), 1);
+  message::TMessage message;
+  ASSERT_TRUE(client.RetrieveArticle(4294967297u, "", message));
+  EXPECT_EQ(client.ArticleNumber(), 4294967297u);
+  EXPECT_EQ(message.Subject, "big");
+  // A number beyond 64 bits is an error, not a wrap; the session stays in step.
+  EXPECT_THROW(client.SelectGroup("b"), EConvertError);
+  EXPECT_EQ(client.LastArticle(), 18446744073709551615u);
+  client.SelectGroup("c");
+  EXPECT_EQ(client.LastArticle(), 0u);
+}
+
 TEST_F(NNTPTest, ListingsAreCapturedAndUnstuffed) {
   LoopbackServer server(
       Script("200 hi\r\n", {{"mode reader", "200 ok\r\n"},
@@ -171,7 +200,7 @@ TEST(NNTPParse, OverviewLines) {
   struct Row {
     const char* name;
     std::string line;
-    uint32_t number;
+    uint64_t number;
     std::string subject, from;
     TDateTime date;
     std::string messageId, references;
@@ -189,10 +218,17 @@ TEST(NNTPParse, OverviewLines) {
       {"two fields only", "12\tShort", 12, "Short", "", InternetDateToLocal(""), "", "", 0, 0, ""},
       {"bad numbers give zero", "x\ts\tf\t\t\t\tbig\t-", 0, "s", "f", InternetDateToLocal(""), "",
        "", 0, 0, ""},
+      {"number above 32 bits", "4294967297\ts", 4294967297u, "s", "", InternetDateToLocal(""), "",
+       "", 0, 0, ""},
+      {"largest 64-bit number", "18446744073709551615\ts", 18446744073709551615u, "s", "",
+       InternetDateToLocal(""), "", "", 0, 0, ""},
+      {"number beyond 64 bits is no number", "18446744073709551616\ts", 0, "s", "",
+       InternetDateToLocal(""), "", "", 0, 0, ""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    uint32_t number = 1, bytes = 1, lines = 1;
+    uint64_t number = 1;
+    uint32_t bytes = 1, lines = 1;
     std::string subject, from, messageId, references, rest;
     TDateTime date = -1;
     TNNTP::ParseOverviewLine(r.line, number, subject, from, date, messageId, references, bytes,
@@ -213,18 +249,21 @@ TEST(NNTPParse, GroupLines) {
   struct Row {
     const char* name;
     std::string line, group;
-    uint32_t high, low;
+    uint64_t high, low;
     std::string status;
   };
   const Row rows[] = {
       {"zero padded", "alt.test 0000012345 0000012000 y", "alt.test", 12345, 12000, "y"},
       {"status with extra words", "a.b 10 1 m moderated", "a.b", 10, 1, "m moderated"},
       {"name only", "lonely", "lonely", 0, 0, ""},
+      {"64-bit numbers", "big 18446744073709551615 4294967297 y", "big", 18446744073709551615u,
+       4294967297u, "y"},
+      {"beyond 64 bits gives 0", "big 18446744073709551616 1 y", "big", 0, 1, "y"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     std::string name, status;
-    uint32_t high = 9, low = 9;
+    uint64_t high = 9, low = 9;
     TNNTP::ParseGroupLine(r.line, name, high, low, status);
     EXPECT_EQ(name, r.group);
     EXPECT_EQ(high, r.high);

@@ -209,7 +209,8 @@ TEST_P(Reception, AttachmentDispositionWithoutName) {
                             "."})));
   ASSERT_EQ(Msg.MessageParts.Count(), 3);
   EXPECT_EQ(AttachmentAt(Msg, 0).FileName, "");
-  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), "data\r\n");
+  // The line break before the delimiter belongs to the delimiter.
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), "data");
   EXPECT_EQ(AttachmentAt(Msg, 1).FileName, "a b.zip");
   EXPECT_EQ(TextAt(Msg, 2).Lines, (TStringList{"gif"}));
 }
@@ -239,30 +240,118 @@ TEST_P(Reception, ArticleEndInsideUuencodedBlockEndsTheMessage) {
   EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), bytes);
 }
 
-TEST_P(Reception, UnrecognizedUuencodingFails) {
-  try {
-    Receive(Crlf({"", "before", "begin 644 small.txt", "#86)C", "`", "end", "."}));
-    FAIL() << "no failure";
-  } catch (const ENetException& e) {
-    EXPECT_EQ(e.Message(), "Unrecognized UUE encoding scheme.");
-  }
-  EXPECT_EQ(Msg.Body, (TStringList{"before"}));
-  EXPECT_EQ(Msg.MessageParts.Count(), 0);
-  EXPECT_EQ(FilesInTemp(), 0);
+// A damaged part costs only itself: it keeps what was decoded before the failure, the
+// failure is noted with the part's name, and the rest of the article is read as usual.
+TEST_P(Reception, ShortUuencodedFileIsKeptEmptyAndNoted) {
+  ASSERT_TRUE(Receive(Crlf({"", "before", "begin 644 small.txt", "#86)C", "`", "end", "after",
+                            "begin 644 ok.bin"}) +
+                      test::UuLines(test::BinaryPattern(50)) + Crlf({"`", "end", "."})));
+  EXPECT_EQ(Msg.Body, (TStringList{"before", "after"}));
+  ASSERT_EQ(Msg.MessageParts.Count(), 2);
+  EXPECT_EQ(AttachmentAt(Msg, 0).FileName, "small.txt");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), "");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 1).StoredPath), test::BinaryPattern(50));
+  EXPECT_EQ(Msg.DecodeFailures,
+            (TStringList{"Damaged part \"small.txt\": Unrecognized UUE encoding scheme."}));
 }
 
-TEST_P(Reception, UnevenBase64LineFailsWithoutAddingThePart) {
-  try {
-    Receive(Crlf({"Content-Type: multipart/mixed; boundary=b", "", "--b", "", "kept", "--b",
-                  "Content-Type: application/octet-stream; name=x",
-                  "Content-Transfer-Encoding: base64", "", "QUJD", "QUJ", "--b--", "."}));
-    FAIL() << "no failure";
-  } catch (const ENetException& e) {
-    EXPECT_EQ(e.Message(), "Uneven size in DecodeToStream.");
-  }
-  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+TEST_P(Reception, DamagedBase64PartKeepsWhatWasDecodedAndTheOtherParts) {
+  ASSERT_TRUE(Receive(Crlf({"Content-Type: multipart/mixed; boundary=b",
+                            "",
+                            "--b",
+                            "",
+                            "kept",
+                            "--b",
+                            "Content-Type: application/octet-stream; name=x",
+                            "Content-Transfer-Encoding: base64",
+                            "",
+                            "QUJD",
+                            "QUJ",
+                            "QUJD",
+                            "--b",
+                            "Content-Type: text/plain; charset=us-ascii",
+                            "Content-Transfer-Encoding: base64",
+                            "",
+                            "QUJD",
+                            "QQ=",
+                            "--b",
+                            "",
+                            "also kept",
+                            "--b--",
+                            "after",
+                            "."})));
+  EXPECT_EQ(Msg.Body, (TStringList{"after"}));
+  ASSERT_EQ(Msg.MessageParts.Count(), 4);
   EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"kept"}));
-  EXPECT_EQ(FilesInTemp(), 0);
+  EXPECT_EQ(AttachmentAt(Msg, 1).FileName, "x");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 1).StoredPath), "ABC");
+  EXPECT_EQ(TextAt(Msg, 2).Lines, (TStringList{"ABC"}));
+  EXPECT_EQ(TextAt(Msg, 3).Lines, (TStringList{"also kept"}));
+  EXPECT_EQ(Msg.DecodeFailures, (TStringList{"Damaged part \"x\": Uneven size in DecodeToStream.",
+                                             "Damaged part 3: Uneven size in DecodeToStream."}));
+  EXPECT_EQ(FilesInTemp(), 1);
+}
+
+TEST_P(Reception, DamagedWholeBodyIsKeptUpToTheFailure) {
+  ASSERT_TRUE(Receive(
+      Crlf({"Content-Type: application/zip; name=a.zip", "Content-Transfer-Encoding: base64", "",
+            "QUJD", "QUJDR", "QUJD", "begin 644 not-a-block", "."})));
+  EXPECT_EQ(Msg.Body.Count(), 0);
+  ASSERT_EQ(Msg.MessageParts.Count(), 1);
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 0).StoredPath), "ABC");
+  EXPECT_EQ(Msg.DecodeFailures,
+            (TStringList{"Damaged part \"a.zip\": Uneven size in DecodeToStream."}));
+}
+
+// RFC 2046 section 5.1.1: the line break before a delimiter line belongs to the delimiter, so
+// an identity-encoded part ends with its last line's own line break and no other. The
+// article's line ends on the wire (CR LF or bare LF) do not matter.
+TEST_P(Reception, IdentityPartEndsWithItsOwnLineBreak) {
+  const std::vector<std::string> lines = {
+      "Content-Type: multipart/mixed; boundary=b",
+      "",
+      "--b",
+      "Content-Type: text/plain",
+      "",
+      "shown text",
+      "",
+      "--b",
+      "Content-Type: text/plain; name=notes.txt",
+      "Content-Transfer-Encoding: 8bit",
+      "",
+      "first line of the notes",
+      "second line",
+      "the last line here",
+      "",
+      "--b",
+      "Content-Type: application/octet-stream; name=nobreak.bin",
+      "Content-Transfer-Encoding: 7bit",
+      "",
+      "no final break",
+      "--b",
+      "Content-Type: text/plain; name=cut.txt",
+      "",
+      "the article ends inside this part",
+      "."};
+  std::string lf;
+  for (const std::string& line : lines) lf += line + "\n";
+  struct Row {
+    const char* name;
+    std::string article;
+  };
+  const Row rows[] = {{"CR LF", Crlf(lines)}, {"LF", lf}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ASSERT_TRUE(Receive(r.article));
+    ASSERT_EQ(Msg.MessageParts.Count(), 4);
+    EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"shown text"})) << "no extra empty line shown";
+    const std::string notes = ReadWholeFile(AttachmentAt(Msg, 1).StoredPath);
+    EXPECT_EQ(notes, "first line of the notes\r\nsecond line\r\nthe last line here\r\n");
+    EXPECT_EQ(notes.size(), 58u);
+    EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 2).StoredPath), "no final break");
+    EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 3).StoredPath),
+              "the article ends inside this part\r\n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, Reception,
