@@ -15,6 +15,7 @@
 #include "http/HTTP.h"
 #include "message/Message.h"
 #include "net/AntiFreeze.h"
+#include "net/ErrorLine.h"
 #include "nntp/NNTP.h"
 #include "ui/WindowSystem.h"
 
@@ -50,7 +51,7 @@ struct TMenuInfo {
 enum TMainImage { imgExit = 0, imgUpdate = 1, imgServers = 2, imgAttachment = 3 };
 
 // The line ReportError writes for a failure with the given message.
-std::string ReportErrorText(const std::string& message);
+using net::ReportErrorText;
 // The date part of value in the system's short date format (the C library's "%x" of the
 // locale the window system set up).
 std::string ShortDateText(TDateTime value);
