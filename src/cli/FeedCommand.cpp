@@ -64,7 +64,15 @@ class TListedSiteNode : public feed::IFeedSiteNode {
 };
 
 const char* FormatName(feed::TFeedFormat format) {
-  return format == feed::TFeedFormat::ffXML ? "xml" : "text";
+  switch (format) {
+    case feed::TFeedFormat::ffXML:
+      return "xml";
+    case feed::TFeedFormat::ffAtom:
+      return "atom";
+    case feed::TFeedFormat::ffText:
+      break;
+  }
+  return "text";
 }
 
 }  // namespace
@@ -83,7 +91,8 @@ int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std:
     feed::TXMLDocument xmlDoc;
     TListedSiteNode siteNode;
     feed::TNewsCollection feedItems;
-    const feed::TFeedFormat format = feed::ReadFeed(xmlDoc, *document, siteNode, feedItems);
+    const feed::TFeedFormat format = feed::ReadFeed(
+        xmlDoc, *document, source.IsFile ? std::string() : source.Site, siteNode, feedItems);
     // One output buffer, written in large pieces: a feed may hold many thousands of items.
     std::string buffer =
         TJsonObject().Str("site", source.Site).Str("format", FormatName(format)).Text() + '\n';
