@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/SysUtils.h"
+#include "feed/FeedFetch.h"
 #include "store/Table.h"
 #include "ui/ErrorReport.h"
 
@@ -70,9 +71,7 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
   };
   netNews->OnWorkEnd = [this](TComponent& sender, TWorkMode mode) { netNewsWorkEnd(sender, mode); };
   netNews->OnDisconnected = [this](TComponent&) { netNewsDisconnected(); };
-  // Every other property of netHTTP keeps its default, which is the reader's value (port 80,
-  // cookies allowed, HTTP/1.1, the reader's Accept and User-Agent).
-  netHTTP->ReadTimeout = 0;
+  feed::PrepareFeedClient(*netHTTP);
 }
 
 TfrmMain::~TfrmMain() = default;
