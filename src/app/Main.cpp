@@ -205,8 +205,6 @@ void TfrmMain::actAboutExecute() {
   if (dlgAbout != nullptr) dlgAbout->ShowModal();
 }
 
-void TfrmMain::actUpdateExecute() {}
-
 void TfrmMain::actServersExecute() {}
 
 void TfrmMain::netNewsStatus(TComponent& ASender, TStatus AStatus, const std::string& AStatusText) {

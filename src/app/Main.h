@@ -12,6 +12,7 @@
 #include "base/DateTime.h"
 #include "base/FileSystem.h"
 #include "feed/NewsCollection.h"
+#include "feed/XMLDocument.h"
 #include "http/HTTP.h"
 #include "message/Message.h"
 #include "net/AntiFreeze.h"
@@ -92,8 +93,11 @@ class TfrmMain {
   // article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
   // The HTTP client of the feed update: reads wait without limit, cookies are kept for the
-  // run, redirects are not followed; no progress events are handled.
+  // run, redirects are not followed, a login request is answered with the credentials written
+  // in the site's URL; no progress events are handled.
   std::unique_ptr<http::THTTP> netHTTP;
+  // The document each fetched feed is loaded into.
+  std::unique_ptr<feed::TXMLDocument> xmlDoc = std::make_unique<feed::TXMLDocument>();
   std::unique_ptr<message::TMessage> netMsg;
   std::unique_ptr<net::TAntiFreeze> AntiFreeze1;
 
@@ -134,6 +138,9 @@ class TfrmMain {
   void ServerMenuClick(ui::IMenuItem& item);
   void ShowSubscriptions();
   void LoadGroupList();
+  // Double-click on the feed tree: the root asks whether to update, an item opens its link
+  // when it is a web link.
+  void tvListDblClick();
   void lvGroupsDblClick();
   void lvMsgsDblClick();
   void mnuOpenClick();

@@ -226,6 +226,8 @@ void TMainWindow::BuildPanes() {
 
 void TMainWindow::Bind(TfrmMain& form) {
   FForm = &form;
+  connect(FTreeWidget, &QTreeWidget::itemDoubleClicked, this,
+          [this] { Call(&TfrmMain::tvListDblClick); });
   connect(FGroupsWidget, &QTreeWidget::itemDoubleClicked, this,
           [this] { Call(&TfrmMain::lvGroupsDblClick); });
   connect(FMsgsWidget, &QTreeWidget::itemDoubleClicked, this,
