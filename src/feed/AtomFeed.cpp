@@ -17,8 +17,10 @@ namespace {
 // The registered relation "alternate" written as an IRI (RFC 4287 section 4.2.7.2).
 constexpr std::string_view kAlternateIRI = "http://www.iana.org/assignments/relation/alternate";
 
-// No network, no messages on standard error: a broken fragment still gives what it can.
-constexpr int kHTMLParseOptions = HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING;
+// No network, no messages on standard error (a broken fragment still gives what it can), and
+// the text stays UTF-8 whatever charset a <meta> element inside it names.
+constexpr int kHTMLParseOptions =
+    HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC;
 
 struct TFreeDoc {
   void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
