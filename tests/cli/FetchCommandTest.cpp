@@ -103,8 +103,7 @@ TEST(FetchCommand, FailuresExitWithOne) {
 }
 
 TEST(FetchCommand, LoginsUseTheCredentialsOfTheURL) {
-  test::LoopbackServer server(
-      test::WebServer({{"/private", test::WebPage{"secret page", "200 OK", "me:pw"}}}), 5);
+  test::LoopbackServer server(test::WebServer({{"/private", {"secret page", "me:pw"}}}), 5);
   const CliRun accepted = RunFetch({test::WebUrl(server, "/private", "me:pw")});
   EXPECT_EQ(accepted.code, 0) << accepted.err;
   EXPECT_EQ(accepted.out, "secret page");

@@ -65,7 +65,6 @@ TEST(AtomFeed, TitlesAreReadByTheirType) {
        " Tom & Jerry <3 "},
       {"type text: markup characters stay",
        "<title type=\"text\">&lt;b&gt;not bold&lt;/b&gt;</title>", "<b>not bold</b>"},
-      {"type text: CDATA is text too", "<title type=\"text\"><![CDATA[A & B]]></title>", "A & B"},
       {"html: tags dropped, entities resolved",
        "<title type=\"html\">&lt;b&gt;Bold&lt;/b&gt; &amp;amp; caf&amp;eacute; &amp;#8364;"
        "&amp;#x41;</title>",
@@ -80,10 +79,9 @@ TEST(AtomFeed, TitlesAreReadByTheirType) {
        "<title type=\"html\">a&lt;script&gt;alert(1)&lt;/script&gt;&lt;style&gt;p{}&lt;/style&gt;"
        "&lt;!-- c --&gt;b</title>",
        "ab"},
-      {"html: unknown entity stays as written", "<title type=\"html\">x &amp;bogus; y</title>",
-       "x &bogus; y"},
-      {"html: type letter case ignored", "<title type=\"HTML\">&lt;b&gt;B&lt;/b&gt;</title>", "B"},
-      {"html: empty", "<title type=\"html\"></title>", ""},
+      {"html: a charset named inside does not change the encoding",
+       "<title type=\"html\">&lt;meta charset=\"iso-8859-1\"&gt;Caf\xC3\xA9</title>",
+       "Caf\xC3\xA9"},
       {"xhtml: the text of the div, white space collapsed",
        "<title type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">\n"
        "  <b>Bold</b> and\n  <i>italic</i> &amp; more\n</div></title>",
@@ -112,12 +110,6 @@ TEST(AtomFeed, RelativeLinksResolveAgainstXmlBaseAndTheFeedURL) {
       {"absolute href", "", "", "", "https://other.example/a", url, "https://other.example/a"},
       {"relative to the feed's URL", "", "", "", "items/1", url,
        "http://feeds.example/news/items/1"},
-      {"absolute path", "", "", "", "/top", url, "http://feeds.example/top"},
-      {"dot segments", "", "", "", "../up/./x", url, "http://feeds.example/up/x"},
-      {"network path", "", "", "", "//cdn.example/y", url, "http://cdn.example/y"},
-      {"query only", "", "", "", "?id=2", url, "http://feeds.example/news/atom.xml?id=2"},
-      {"xml:base on the feed", "http://base.example/dir/", "", "", "a", url,
-       "http://base.example/dir/a"},
       {"relative xml:bases chain: feed, entry, link", "/blog/", "2024/", "posts/", "one.html", url,
        "http://feeds.example/blog/2024/posts/one.html"},
       {"absolute xml:base on the entry wins over the feed's", "http://a.example/",
@@ -127,8 +119,6 @@ TEST(AtomFeed, RelativeLinksResolveAgainstXmlBaseAndTheFeedURL) {
       {"non-ASCII characters are percent-encoded", "", "", "", "caf\xC3\xA9 1", url,
        "http://feeds.example/news/caf%C3%A9%201"},
       {"no feed URL: a relative href stays as written", "", "", "", "items/1", "", "items/1"},
-      {"no feed URL, but an absolute xml:base", "http://base.example/", "", "", "items/1", "",
-       "http://base.example/items/1"},
   };
   const auto base = [](const std::string& value) {
     return value.empty() ? std::string() : " xml:base=\"" + value + "\"";
@@ -156,11 +146,6 @@ TEST(ReadFeed, OnlyAnAtomRootElementSwitchesTheReading) {
        "<entry><title>E</title><link href=\"http://e/\"/></entry></feed>",
        TFeedFormat::ffXML,
        {{"Feed", "http://f/"}}},
-      {"feed in another namespace: the walk",
-       "<feed xmlns=\"http://purl.org/atom/ns#\"><entry><title>E</title><link>http://e/</link>"
-       "</entry></feed>",
-       TFeedFormat::ffXML,
-       {{"E", "http://e/"}}},
       {"RSS 2.0 with an atom:link: the walk, the channel's pair first",
        "<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\"><channel>"
        "<title>Chan</title><link>http://c/</link>"
@@ -184,7 +169,6 @@ TEST(ReadFeed, OnlyAnAtomRootElementSwitchesTheReading) {
                 "<x:link xmlns:x=\"urn:x\" href=\"http://x/\"/><link href=\"http://e/\"/></entry>"),
        TFeedFormat::ffAtom,
        {{"E", "http://e/"}}},
-      {"Atom feed without entries", AtomFeed(""), TFeedFormat::ffAtom, {}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -192,24 +176,6 @@ TEST(ReadFeed, OnlyAnAtomRootElementSwitchesTheReading) {
     EXPECT_EQ(result.Format, r.format);
     EXPECT_EQ(result.Items, r.items);
   }
-}
-
-TEST(ReadFeed, AtomItemsTakeTheirAbsoluteIndexAndAFailedReadingFallsBackToText) {
-  test::FeedTree tree;
-  TXMLDocument xmlDoc;
-  TNewsCollection items;
-  ReadFeed(xmlDoc, "A\nhttp://a/\nd\n", "", tree.AddSite("text"), items);
-  const std::string atom =
-      AtomFeed(Entry("<title>E1</title>", "") + Entry("<title>E2</title>", ""));
-  EXPECT_EQ(ReadFeed(xmlDoc, atom, "", tree.AddSite("atom"), items), TFeedFormat::ffAtom);
-  ASSERT_EQ(items.Count(), 3);
-  EXPECT_EQ(items.Items(1).NodeIndex, 4);  // Gossip, text, A, atom, E1
-  EXPECT_EQ(items.Items(2).NodeIndex, 5);
-
-  tree.FailAt = 5;  // the second entry of this site cannot get its node
-  EXPECT_EQ(ReadFeed(xmlDoc, atom, "", tree.AddSite("failing"), items), TFeedFormat::ffText);
-  ASSERT_GE(items.Count(), 4);
-  EXPECT_EQ(items.Items(3).Title, "E1");
 }
 
 // Markup from a feed reaches libxml2's HTML parser: nothing it is given may crash the reader or
@@ -223,11 +189,9 @@ TEST(HTMLFragmentText, GarbageMustNotCrash) {
   for (int i = 0; i < 100000; ++i) deep += "<b>";
   const Row rows[] = {
       {"deep nesting", deep + "x"},
-      {"unclosed tags and comments", "<a href='<!--'><b<<!-- x"},
       {"NUL bytes and invalid UTF-8", std::string("a\0b\xFF\xFE<", 6)},
       {"doctype and entity declarations",
        "<!DOCTYPE x [<!ENTITY e SYSTEM 'file:///etc/passwd'>]>&e;"},
-      {"only white space", " \t\r\n "},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

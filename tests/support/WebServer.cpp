@@ -43,7 +43,7 @@ LoopbackServer::Handler WebServer(std::map<std::string, WebPage> pages) {
                         "<html><head><title>Authorization Required</title>"
                         "<link>http://error.page/</link></head></html>"));
       } else {
-        s.Send(Response(it->second.Status, "", it->second.Body));
+        s.Send(Response("200 OK", "", it->second.Body));
       }
     }
   };

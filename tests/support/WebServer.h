@@ -8,12 +8,14 @@
 
 namespace qp::test {
 
-// One document of the web server.
+// One document of the web server, served with "200 OK". With a login ("user:password") a
+// request must carry those Basic credentials; without them the answer is "401 Unauthorized"
+// with a Basic challenge and an HTML error page.
 struct WebPage {
+  WebPage(std::string body, std::string login = "")
+      : Body(std::move(body)), Login(std::move(login)) {}
+  WebPage(const char* body) : Body(body) {}
   std::string Body;
-  std::string Status = "200 OK";
-  // "user:password" that a request must carry as Basic credentials; without them the answer is
-  // "401 Unauthorized" with a Basic challenge and an HTML error page. "" = open to everyone.
   std::string Login;
 };
 
