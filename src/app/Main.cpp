@@ -6,6 +6,7 @@
 #include "base/SysUtils.h"
 #include "dialogs/Options.h"
 #include "dialogs/Sites.h"
+#include "feed/FeedFetch.h"
 #include "net/IOHandlerSocket.h"
 #include "store/Table.h"
 #include "ui/ErrorReport.h"
@@ -44,37 +45,6 @@ void DeletePlainFiles(const std::string& folder) {
 
 }  // namespace
 
-std::string ReportErrorText(const std::string& message) {
-  const std::string prefix = "Error in FTP process - ";
-  const std::string marker = "Socket Error #";
-  const std::size_t at = message.find(marker);
-  if (at != std::string::npos) {
-    // The socket layer writes "Socket Error # <number>" CR LF <text>: the number runs to the
-    // end of that line. The "#" taken is the marker's own, so an earlier "#" elsewhere in
-    // the message cannot hide the number.
-    const std::size_t start = at + marker.size();
-    std::size_t end = message.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = message.size();
-    int64_t number = 0;
-    if (TryStrToInt64(Trim(message.substr(start, end - start)), number)) {
-      switch (number) {
-        case 10060:
-          return prefix + "Timed out";
-        case 10061:
-          return prefix + "Connection refused";
-        case 11001:
-          return prefix + "Host not found";
-        case 11004:
-          return prefix + "Valid name, no data record of requested type";
-        default:
-          break;
-      }
-    }
-    // Without a number the text did not come from the socket layer; it is logged whole.
-  }
-  return prefix + message;
-}
-
 TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
     : WindowSystem(windowSystem),
       tvList(view.tvList()),
@@ -106,9 +76,7 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
   };
   netNews->OnWorkEnd = [this](TComponent& sender, TWorkMode mode) { netNewsWorkEnd(sender, mode); };
   netNews->OnDisconnected = [this](TComponent&) { netNewsDisconnected(); };
-  // Every other property of netHTTP keeps its default, which is the reader's value (port 80,
-  // cookies allowed, HTTP/1.1, the reader's Accept and User-Agent).
-  netHTTP->ReadTimeout = 0;
+  feed::PrepareFeedClient(*netHTTP);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -265,8 +233,6 @@ void TfrmMain::actOptionExecute() {
 void TfrmMain::actAboutExecute() {
   if (dlgAbout != nullptr) dlgAbout->ShowModal();
 }
-
-void TfrmMain::actUpdateExecute() {}
 
 void TfrmMain::actServersExecute() {
   if (dlgSites == nullptr) return;

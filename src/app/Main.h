@@ -13,9 +13,11 @@
 #include "base/DateTime.h"
 #include "base/FileSystem.h"
 #include "feed/NewsCollection.h"
+#include "feed/XMLDocument.h"
 #include "http/HTTP.h"
 #include "message/Message.h"
 #include "net/AntiFreeze.h"
+#include "net/ErrorLine.h"
 #include "nntp/NNTP.h"
 #include "ui/WindowSystem.h"
 
@@ -52,7 +54,7 @@ struct TMenuInfo {
 enum TMainImage { imgExit = 0, imgUpdate = 1, imgServers = 2, imgAttachment = 3 };
 
 // The line ReportError writes for a failure with the given message.
-std::string ReportErrorText(const std::string& message);
+using net::ReportErrorText;
 // The date part of value in the system's short date format (the C library's "%x" of the
 // locale the window system set up).
 std::string ShortDateText(TDateTime value);
@@ -94,8 +96,11 @@ class TfrmMain {
   // the article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
   // The HTTP client of the feed update: reads wait without limit, cookies are kept for the
-  // run, redirects are not followed; no progress events are handled.
+  // run, redirects are not followed, a login request is answered with the credentials written
+  // in the site's URL; no progress events are handled.
   std::unique_ptr<http::THTTP> netHTTP;
+  // The document each fetched feed is loaded into.
+  std::unique_ptr<feed::TXMLDocument> xmlDoc = std::make_unique<feed::TXMLDocument>();
   std::unique_ptr<message::TMessage> netMsg;
   std::unique_ptr<net::TAntiFreeze> AntiFreeze1;
 
@@ -139,6 +144,9 @@ class TfrmMain {
   void ServerMenuClick(ui::IMenuItem& item);
   void ShowSubscriptions();
   void LoadGroupList();
+  // Double-click on the feed tree: the root asks whether to update, an item opens its link
+  // when it is a web link.
+  void tvListDblClick();
   void lvGroupsDblClick();
   void lvMsgsDblClick();
   void mnuOpenClick();

@@ -7,13 +7,18 @@
 #include "base/Exception.h"
 #include "base/Streams.h"
 #include "cli/Json.h"
+#include "feed/FeedFetch.h"
 #include "feed/FeedReader.h"
 #include "feed/NewsCollection.h"
 #include "feed/XMLDocument.h"
+#include "http/HTTP.h"
+#include "net/ErrorLine.h"
 
 namespace qp::cli {
 
-const char* const FeedUsage = "usage: quillpost-cli feed --file PATH\n";
+const char* const FeedUsage =
+    "usage: quillpost-cli feed --file PATH\n"
+    "       quillpost-cli feed URL\n";
 
 namespace {
 
@@ -34,14 +39,29 @@ TFeedSource ParseArguments(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "--file") throw EUsage("--file needs exactly one PATH");
   if (!args.empty() && args[0].size() > 1 && args[0][0] == '-')
     throw EUsage("unknown option " + args[0]);
-  throw EUsage("feed takes --file PATH");
+  throw EUsage("feed takes one URL or --file PATH");
 }
 
-// Fetches the document of a site with the reader's HTTP settings, as the feed update does for
-// each active site, and returns the response body. Until the HTTP client is part of the build it
-// only says so.
+// The document of a site, fetched with the reader's HTTP settings as the feed update fetches
+// it. Throws what the fetch throws.
 std::unique_ptr<TStream> FetchDocument(const std::string& url) {
-  throw Exception("cannot fetch '" + url + "': this build reads local files only (--file PATH)");
+  http::THTTP client;
+  feed::PrepareFeedClient(client);
+  auto body = std::make_unique<TMemoryStream>();
+  feed::FetchFeedDocument(client, url, *body);
+  return body;
+}
+
+// The lines the log of the window shows for a failed fetch (a line break in the message starts
+// a further line there), each ended by LF.
+std::string LogLines(const std::exception& failure) {
+  const std::string text = net::ReportErrorText(failure.what());
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i] == '\r' ? '\n' : text[i];
+  }
+  return lines + '\n';
 }
 
 // The file, read up to its end by the reader, so a pipe (/dev/stdin, a process substitution)
@@ -64,7 +84,15 @@ class TListedSiteNode : public feed::IFeedSiteNode {
 };
 
 const char* FormatName(feed::TFeedFormat format) {
-  return format == feed::TFeedFormat::ffXML ? "xml" : "text";
+  switch (format) {
+    case feed::TFeedFormat::ffXML:
+      return "xml";
+    case feed::TFeedFormat::ffAtom:
+      return "atom";
+    case feed::TFeedFormat::ffText:
+      break;
+  }
+  return "text";
 }
 
 }  // namespace
@@ -77,13 +105,22 @@ int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std:
     err << "quillpost-cli: " << e.Message() << '\n' << FeedUsage;
     return 2;
   }
+  std::unique_ptr<TStream> document;
+  if (!source.IsFile) {
+    try {
+      document = FetchDocument(source.Site);
+    } catch (const std::exception& e) {
+      err << LogLines(e);
+      return 1;
+    }
+  }
   try {
-    const std::unique_ptr<TStream> document =
-        source.IsFile ? OpenDocumentFile(source.Site) : FetchDocument(source.Site);
+    if (source.IsFile) document = OpenDocumentFile(source.Site);
     feed::TXMLDocument xmlDoc;
     TListedSiteNode siteNode;
     feed::TNewsCollection feedItems;
-    const feed::TFeedFormat format = feed::ReadFeed(xmlDoc, *document, siteNode, feedItems);
+    const feed::TFeedFormat format = feed::ReadFeed(
+        xmlDoc, *document, source.IsFile ? std::string() : source.Site, siteNode, feedItems);
     // One output buffer, written in large pieces: a feed may hold many thousands of items.
     std::string buffer =
         TJsonObject().Str("site", source.Site).Str("format", FormatName(format)).Text() + '\n';

@@ -1,7 +1,9 @@
-// The "feed" command of quillpost-cli: reads one feed document with the readers the feed
-// update uses and prints, as JSON one object per line, the site and how its document was read,
-// then the items the feed tree shows under the site's node, in order.
+// The "feed" command of quillpost-cli: fetches one site's feed document as the feed update
+// does (or reads a local file), reads it with the readers the update uses and prints, as JSON
+// one object per line, the site and how its document was read, then the items the feed tree
+// shows under the site's node, in order.
 //
+//   feed URL
 //   feed --file PATH
 #pragma once
 
@@ -15,7 +17,8 @@ namespace qp::cli {
 extern const char* const FeedUsage;
 
 // Runs the command with its arguments (those after "feed"); writes results to out and
-// failures to err. Returns the process exit code: 0 on success, 1 on a failure, 2 on bad usage.
+// failures to err (a failed fetch as the line the window's log shows for it). Returns the
+// process exit code: 0 on success, 1 on a failure, 2 on bad usage.
 int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace qp::cli

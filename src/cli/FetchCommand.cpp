@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/Streams.h"
+#include "feed/FeedFetch.h"
 #include "http/HTTP.h"
 
 namespace qp::cli {
@@ -38,9 +39,10 @@ int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std
     err << "quillpost-cli: missing URL\n" << FetchUsage;
     return 2;
   }
-  // The reader's feed client: every property keeps its default, which is the reader's value
-  // (reads wait without a time limit, as in the window).
+  // The reader's feed client: reads wait without a time limit, as in the window, and a login
+  // request is answered with the credentials written in the URL.
   http::THTTP client;
+  feed::PrepareFeedClient(client);
   TMemoryStream body;
   try {
     client.Get(url, body);

@@ -16,7 +16,8 @@ extern const char* const FetchUsage;
 // Runs the command with its arguments (those after "fetch"): the response body goes to out;
 // with --headers the status line and the response header lines go to err first, one per
 // line. A failure writes its message to err. Returns the process exit code: 0 on success
-// (a 401 without retry included, as in the reader), 1 on a failure, 2 on bad usage.
+// (a 401 included: its page is the output, where the feed update fails), 1 on a failure, 2 on
+// bad usage.
 int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace qp::cli

@@ -3,11 +3,10 @@
 #include <exception>
 
 #include "base/SysUtils.h"
+#include "feed/AtomFeed.h"
 #include "feed/StreamBytes.h"
 
 namespace qp::feed {
-
-namespace {
 
 void AddFeedItem(IFeedSiteNode& siteNode, TNewsCollection& feedItems, const std::string& title,
                  const std::string& link) {
@@ -17,8 +16,6 @@ void AddFeedItem(IFeedSiteNode& siteNode, TNewsCollection& feedItems, const std:
   item.Link = link;
   item.NodeIndex = nodeIndex;
 }
-
-}  // namespace
 
 // Recursion depth is bounded by the parser's nesting limit: a deeper document does not load.
 void WalkFeedNodes(const TXMLNodeList& nodes, IFeedSiteNode& siteNode, TNewsCollection& feedItems) {
@@ -77,20 +74,25 @@ void ParseTextFeed(TStream& stream, IFeedSiteNode& siteNode, TNewsCollection& fe
   ParseTextFeed(bytes.View(), siteNode, feedItems);
 }
 
-TFeedFormat ReadFeed(TXMLDocument& xmlDoc, TStream& stream, IFeedSiteNode& siteNode,
-                     TNewsCollection& feedItems) {
+TFeedFormat ReadFeed(TXMLDocument& xmlDoc, TStream& stream, const std::string& feedURL,
+                     IFeedSiteNode& siteNode, TNewsCollection& feedItems) {
   const TStreamBytes bytes(stream);
-  return ReadFeed(xmlDoc, bytes.View(), siteNode, feedItems);
+  return ReadFeed(xmlDoc, bytes.View(), feedURL, siteNode, feedItems);
 }
 
-TFeedFormat ReadFeed(TXMLDocument& xmlDoc, std::string_view bytes, IFeedSiteNode& siteNode,
-                     TNewsCollection& feedItems) {
+TFeedFormat ReadFeed(TXMLDocument& xmlDoc, std::string_view bytes, const std::string& feedURL,
+                     IFeedSiteNode& siteNode, TNewsCollection& feedItems) {
   try {
     xmlDoc.LoadFromBytes(bytes);
+    // The root element alone decides: every other document keeps the title/link walk.
+    if (IsAtomFeed(xmlDoc)) {
+      ReadAtomFeed(xmlDoc, feedURL, siteNode, feedItems);
+      return TFeedFormat::ffAtom;
+    }
     WalkFeedNodes(xmlDoc.ChildNodes(), siteNode, feedItems);
     return TFeedFormat::ffXML;
   } catch (const std::exception&) {
-    // Not XML (or a walk that failed half-way): the plain-text reading gets the whole document.
+    // Not XML (or a reading that failed half-way): the plain-text reading gets the whole document.
   }
   ParseTextFeed(bytes, siteNode, feedItems);
   return TFeedFormat::ffText;

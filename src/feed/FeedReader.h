@@ -25,8 +25,13 @@ class IFeedSiteNode {
   virtual int32_t AddItemNode(const std::string& caption) = 0;
 };
 
-// How a document was read.
-enum class TFeedFormat { ffXML, ffText };
+// How a document was read: the title/link walk, an Atom feed, or plain-text records.
+enum class TFeedFormat { ffXML, ffAtom, ffText };
+
+// Appends an item node captioned title under siteNode and the feed item (title, link and the
+// node's absolute index) to feedItems. Throws what siteNode throws.
+void AddFeedItem(IFeedSiteNode& siteNode, TNewsCollection& feedItems, const std::string& title,
+                 const std::string& link);
 
 // Walks nodes in document order and adds one item node under siteNode, and one feed item to
 // feedItems, for every pair of text elements named "title" and "link" (letter case ignored, no
@@ -45,13 +50,15 @@ void ParseTextFeed(std::string_view text, IFeedSiteNode& siteNode, TNewsCollecti
 void ParseTextFeed(TStream& stream, IFeedSiteNode& siteNode, TNewsCollection& feedItems);
 
 // Reads one fetched document, as the feed update does for each site: loads stream into
-// xmlDoc and walks its top-level nodes; when the load or the walk fails, reads the stream as
-// plain-text records instead (items the walk added before it failed stay). Returns how the
+// xmlDoc; an Atom feed (IsAtomFeed) is read entry by entry (ReadAtomFeed, with feedURL, the
+// address the document came from, as the base of relative links; "" for none), any other
+// document is walked (WalkFeedNodes). When the load or the reading fails, the stream is read
+// as plain-text records instead (items added before the failure stay). Returns how the
 // document was read. Throws what the plain-text reading throws.
-TFeedFormat ReadFeed(TXMLDocument& xmlDoc, TStream& stream, IFeedSiteNode& siteNode,
-                     TNewsCollection& feedItems);
+TFeedFormat ReadFeed(TXMLDocument& xmlDoc, TStream& stream, const std::string& feedURL,
+                     IFeedSiteNode& siteNode, TNewsCollection& feedItems);
 // ReadFeed on a document's bytes.
-TFeedFormat ReadFeed(TXMLDocument& xmlDoc, std::string_view bytes, IFeedSiteNode& siteNode,
-                     TNewsCollection& feedItems);
+TFeedFormat ReadFeed(TXMLDocument& xmlDoc, std::string_view bytes, const std::string& feedURL,
+                     IFeedSiteNode& siteNode, TNewsCollection& feedItems);
 
 }  // namespace qp::feed

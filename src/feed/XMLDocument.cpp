@@ -50,6 +50,10 @@ struct TFreeParserCtxt {
   void operator()(xmlParserCtxtPtr ctxt) const { xmlFreeParserCtxt(ctxt); }
 };
 
+struct TFreeXmlString {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
+
 std::string FromXml(const xmlChar* text) {
   return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
@@ -111,6 +115,31 @@ bool TXMLNode::HasChildNodes() const {
 
 TXMLNodeList TXMLNode::ChildNodes() const {
   return TXMLNodeList(HasChildNodes() ? FNode->children : nullptr);
+}
+
+bool TXMLNode::IsElement() const {
+  return FNode->type == XML_ELEMENT_NODE;
+}
+
+std::string TXMLNode::LocalName() const {
+  return IsElement() ? FromXml(FNode->name) : std::string();
+}
+
+std::string TXMLNode::NamespaceURI() const {
+  return IsElement() && FNode->ns != nullptr ? FromXml(FNode->ns->href) : std::string();
+}
+
+bool TXMLNode::IsElement(std::string_view localName, std::string_view namespaceURI) const {
+  return IsElement() && LocalName() == localName && NamespaceURI() == namespaceURI;
+}
+
+std::optional<std::string> TXMLNode::Attribute(const char* name, const char* namespaceURI) const {
+  if (!IsElement()) return std::nullopt;
+  const std::unique_ptr<xmlChar, TFreeXmlString> value(
+      xmlGetNsProp(FNode, reinterpret_cast<const xmlChar*>(name),
+                   reinterpret_cast<const xmlChar*>(namespaceURI)));
+  if (value == nullptr) return std::nullopt;
+  return FromXml(value.get());
 }
 
 TXMLNodeList::Iterator& TXMLNodeList::Iterator::operator++() {
@@ -176,6 +205,12 @@ void TXMLDocument::LoadFromStream(TStream& stream) {
 
 TXMLNodeList TXMLDocument::ChildNodes() const {
   return TXMLNodeList(FDoc != nullptr ? FDoc->children : nullptr);
+}
+
+std::optional<TXMLNode> TXMLDocument::DocumentElement() const {
+  xmlNode* root = FDoc != nullptr ? xmlDocGetRootElement(FDoc.get()) : nullptr;
+  if (root == nullptr) return std::nullopt;
+  return TXMLNode(root);
 }
 
 }  // namespace qp::feed

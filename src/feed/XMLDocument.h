@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,9 +50,26 @@ class TXMLNode {
   bool HasChildNodes() const;
   TXMLNodeList ChildNodes() const;
 
+  bool IsElement() const;
+  // An element's name without its namespace prefix ("title" for "dc:title"); "" for a node
+  // that is not an element.
+  std::string LocalName() const;
+  // The namespace an element is in, by its URI; "" when it is in none (or is no element).
+  std::string NamespaceURI() const;
+  // Whether the node is an element named localName in the namespace namespaceURI.
+  bool IsElement(std::string_view localName, std::string_view namespaceURI) const;
+  // The value of an element's attribute named name without a prefix: with namespaceURI empty
+  // the attribute in no namespace ("href"), otherwise the one in that namespace ("base" in
+  // kXMLNamespace for xml:base). Character and predefined references are resolved. Absent
+  // attributes (and nodes that are not elements) give std::nullopt.
+  std::optional<std::string> Attribute(const char* name, const char* namespaceURI = nullptr) const;
+
  private:
   _xmlNode* FNode;
 };
+
+// The namespace of the attributes written with the reserved prefix "xml" (xml:base, xml:lang).
+inline constexpr const char* kXMLNamespace = "http://www.w3.org/XML/1998/namespace";
 
 // The children of a node or the top-level nodes of a document, in document order. A view on
 // the document's own links: valid as long as its nodes are. Count and Item walk the list.
@@ -117,6 +135,8 @@ class TXMLDocument {
   // The top-level nodes (the doctype, comments, processing instructions and the root element);
   // empty when nothing is loaded.
   TXMLNodeList ChildNodes() const;
+  // The root element; std::nullopt when nothing is loaded.
+  std::optional<TXMLNode> DocumentElement() const;
 
  private:
   struct TFreeDoc {

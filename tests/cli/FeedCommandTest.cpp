@@ -9,7 +9,9 @@
 
 #include "base/Streams.h"
 #include "cli/FeedCommand.h"
+#include "support/LoopbackServer.h"
 #include "support/TempDir.h"
+#include "support/WebServer.h"
 
 namespace qp::cli {
 namespace {
@@ -103,6 +105,65 @@ TEST(FeedCommand, FailuresGoToStandardErrorWithNonZeroExit) {
     const CliRun run = RunFeed(r.args);
     EXPECT_EQ(run.code, r.code);
     EXPECT_NE(run.err.find(r.err), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(FeedCommand, UrlPrintsWhatTheTreeShowsForTheFetchedDocument) {
+  const std::string rss =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><rss><channel><title>Chan</title>"
+      "<link>http://c/</link><item><title>Caf\xe9</title><link>http://c/1</link></item>"
+      "<item><title><![CDATA[no node]]></title><link>http://c/2</link></item></channel></rss>";
+  const std::string atom =
+      "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>F</title><link href=\"/\"/>"
+      "<entry><title type=\"html\">&lt;i&gt;One&lt;/i&gt;</title><link href=\"p/1\"/></entry>"
+      "<entry><title>Two</title></entry></feed>";
+  test::LoopbackServer server(
+      test::WebServer({{"/feed.xml", rss}, {"/blog/atom.xml", {atom, "me:pw"}}}), 5);
+  struct Row {
+    const char* name;
+    std::string url;
+    std::string out;
+  };
+  const std::string rssUrl = test::WebUrl(server, "/feed.xml");
+  const std::string atomUrl = test::WebUrl(server, "/blog/atom.xml", "me:pw");
+  const Row rows[] = {
+      {"xml", rssUrl,
+       "{\"site\":\"" + rssUrl +
+           "\",\"format\":\"xml\"}\n"
+           "{\"title\":\"Chan\",\"link\":\"http://c/\",\"index\":0}\n"
+           "{\"title\":\"Caf\xC3\xA9\",\"link\":\"http://c/1\",\"index\":1}\n"},
+      {"atom behind a login", atomUrl,
+       "{\"site\":\"" + atomUrl +
+           "\",\"format\":\"atom\"}\n"
+           "{\"title\":\"One\",\"link\":\"" +
+           test::WebUrl(server, "/blog/p/1") +
+           "\",\"index\":0}\n"
+           "{\"title\":\"Two\",\"link\":\"\",\"index\":1}\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const CliRun run = RunFeed({r.url});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, r.out);
+  }
+}
+
+TEST(FeedCommand, FailedFetchPrintsTheLogLineAndExitsWithOne) {
+  test::LoopbackServer server(test::WebServer({{"/private.xml", {"<r/>", "me:pw"}}}), 5);
+  const std::string refused =
+      "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/feed.xml";
+  const std::pair<std::string, std::string> rows[] = {
+      {refused, "Error in FTP process - Connection refused\n"},
+      {test::WebUrl(server, "/private.xml", "me:guess"),
+       "Error in FTP process - 401 Unauthorized\n"},
+  };
+  for (const auto& [url, err] : rows) {
+    SCOPED_TRACE(url);
+    const CliRun run = RunFeed({url});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.err, err);
     EXPECT_EQ(run.out, "");
   }
 }

@@ -5,6 +5,7 @@
 
 #include "cli/FetchCommand.h"
 #include "support/LoopbackServer.h"
+#include "support/WebServer.h"
 
 namespace qp::cli {
 namespace {
@@ -99,6 +100,18 @@ TEST(FetchCommand, FailuresExitWithOne) {
   run = RunFetch({"https://127.0.0.1/"});
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.err, "quillpost-cli: IOHandler value is not valid\n");
+}
+
+TEST(FetchCommand, LoginsUseTheCredentialsOfTheURL) {
+  test::LoopbackServer server(test::WebServer({{"/private", {"secret page", "me:pw"}}}), 5);
+  const CliRun accepted = RunFetch({test::WebUrl(server, "/private", "me:pw")});
+  EXPECT_EQ(accepted.code, 0) << accepted.err;
+  EXPECT_EQ(accepted.out, "secret page");
+  // Without credentials the answer to the login request is the output.
+  const CliRun refused = RunFetch({test::WebUrl(server, "/private"), "--headers"});
+  EXPECT_EQ(refused.code, 0) << refused.err;
+  EXPECT_NE(refused.err.find("HTTP/1.1 401 Unauthorized\n"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.out.find("Authorization Required"), std::string::npos);
 }
 
 TEST(FetchCommand, BadUsageExitsWithTwo) {

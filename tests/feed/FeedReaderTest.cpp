@@ -134,7 +134,7 @@ TEST(ReadFeed, ItemsOfAWalkThatFailedStayBeforeTheTextReading) {
   stream.WriteString(kRss);
   TXMLDocument xmlDoc;
   TNewsCollection items;
-  EXPECT_EQ(ReadFeed(xmlDoc, stream, tree.AddSite("site"), items), TFeedFormat::ffText);
+  EXPECT_EQ(ReadFeed(xmlDoc, stream, "", tree.AddSite("site"), items), TFeedFormat::ffText);
   // The channel's item stays; the text reading follows, taking the document's lines as records.
   ASSERT_GE(items.Count(), 2);
   EXPECT_EQ(items.Items(0).Title, "Channel");
@@ -149,7 +149,7 @@ TEST(ReadFeed, NodeIndexIsTheAbsoluteIndexAlsoForLaterSites) {
   for (int site = 0; site < 3; ++site) {
     TMemoryStream stream;
     stream.WriteString(documents[site]);
-    ReadFeed(xmlDoc, stream, tree.AddSite("site " + std::to_string(site)), items);
+    ReadFeed(xmlDoc, stream, "", tree.AddSite("site " + std::to_string(site)), items);
   }
   ASSERT_EQ(items.Count(), 8);
   const std::vector<std::string> depthFirst = tree.DepthFirst();
@@ -263,7 +263,7 @@ TEST(ReadFeed, DocumentsNeverReachOutsideTheirBytes) {
     TXMLDocument xmlDoc;
     FeedTree tree;
     TNewsCollection items;
-    ReadFeed(xmlDoc, stream, tree.AddSite("site"), items);
+    ReadFeed(xmlDoc, stream, "", tree.AddSite("site"), items);
     for (const std::string& caption : tree.DepthFirst())
       EXPECT_EQ(caption.find("SECRET"), std::string::npos) << caption;
     for (const TitleLink& item : test::TitlesAndLinks(items))

@@ -84,14 +84,15 @@ struct ReadResult {
   std::vector<TitleLink> Items;
 };
 
-// Reads bytes as the feed update reads one fetched document of a single site.
-inline ReadResult ReadDocument(const std::string& bytes) {
+// Reads bytes as the feed update reads one fetched document of a single site, fetched from
+// feedURL.
+inline ReadResult ReadDocument(const std::string& bytes, const std::string& feedURL = "") {
   TMemoryStream stream;
   stream.WriteString(bytes);
   TXMLDocument xmlDoc;
   FeedTree tree;
   TNewsCollection items;
-  const TFeedFormat format = ReadFeed(xmlDoc, stream, tree.AddSite("site"), items);
+  const TFeedFormat format = ReadFeed(xmlDoc, stream, feedURL, tree.AddSite("site"), items);
   return {format, TitlesAndLinks(items)};
 }
 

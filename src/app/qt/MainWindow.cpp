@@ -248,6 +248,8 @@ void TMainWindow::BuildPanes() {
 
 void TMainWindow::Bind(TfrmMain& form) {
   FForm = &form;
+  connect(FTreeWidget, &QTreeWidget::itemDoubleClicked, this,
+          [this] { Call(&TfrmMain::tvListDblClick); });
   FGroups->OnDblClick = [this](widgets::TExtListView&) { Call(&TfrmMain::lvGroupsDblClick); };
   FMsgs->OnDblClick = [this](widgets::TExtListView&) { Call(&TfrmMain::lvMsgsDblClick); };
   FAtt->OnDblClick = [this](widgets::TExtListView&) { Call(&TfrmMain::lvAttDblClick); };

@@ -198,6 +198,30 @@ TEST(MainWindow, AFailingCommandIsReportedAndGoesNoFurther) {
   EXPECT_EQ(windowSystem.Boxes[0], "Quillpost: Connection refused.");
 }
 
+TEST(MainWindow, UpdateAndTheFeedTreesDoubleClickReachTheLogic) {
+  App();
+  test::TempDir dir;
+  RecordingWindowSystem windowSystem;
+  TMainWindow window(windowSystem);
+  TfrmMain form(windowSystem, window);
+  form.DataFolder = dir.File("");
+  form.TempFolder = dir.File("");
+  window.Bind(form);
+  form.Create();
+  window.Action("actUpdate")->trigger();
+  EXPECT_EQ(window.findChild<QPlainTextEdit*>("memLog")->toPlainText(), "Done");
+  auto* tree = window.findChild<QTreeWidget*>("tvList");
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  EXPECT_TRUE(root->isExpanded());
+  tree->setCurrentItem(root);
+  emit tree->itemDoubleClicked(root, 0);
+  EXPECT_EQ(windowSystem.Boxes,
+            (std::vector<std::string>{"Update Confirmation: Update newsfeeds?"}));
+  form.FormClose();
+  form.FormDestroy();
+}
+
 TEST(RunProgram, ClosingTheMainWindowEndsTheLoopAndRemovesTheScratchFolder) {
   App();
   test::TempDir dir;
