@@ -356,6 +356,9 @@ int RunNewsCommand(const std::vector<std::string>& args, std::istream& in, std::
       news.Username = o.user;
       news.Password = o.password;
     }
+    // A user name logs in at once, as the window does for a row that authenticates: a server
+    // may list some groups to logged-in readers only, without ever asking for the login.
+    news.LoginOnConnect = !o.user.empty();
     news.Connect();
     if (news.GreetingResult() > 1)
       throw Exception("the server is not available: " + news.ReplyText());
