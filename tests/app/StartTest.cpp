@@ -5,7 +5,6 @@
 
 #include "app/Start.h"
 #include "dialogs/Options.h"
-#include "store/Table.h"
 #include "support/FakeWindowSystem.h"
 #include "support/ScopedUmask.h"
 #include "support/TempDir.h"
@@ -198,39 +197,6 @@ TEST(ChooseStartFolders, PortableCopyOrTheUsersDataFolder) {
       EXPECT_FALSE(fs::exists(dir.File("exe/Sites.DAT")));
     }
   }
-}
-
-// The user's folder keeps its servers across a rebuild: a start from another build folder
-// finds the rows the last one stored.
-TEST(ChooseStartFolders, AStartFromANewBuildFindsTheServersOfTheLastOne) {
-  test::TempDir dir;
-  const std::string user = dir.File("share/Quillpost");
-  std::vector<std::string> menus[2];
-  for (int run = 0; run < 2; ++run) {
-    SCOPED_TRACE(run);
-    const std::string build = dir.File("build" + std::to_string(run));
-    fs::create_directories(build);
-    test::FakeWindowSystem windowSystem;
-    FakeFormFactory forms;
-    windowSystem.App.OnRun = [&] {
-      menus[run] = forms.View->Servers.Captions();
-      if (run > 0) return;
-      store::TTable servers;
-      servers.DatabaseName = "News";
-      servers.TableName = "Servers.DAT";
-      servers.Open();
-      servers.Insert();
-      servers.FieldByName("Name").SetAsString("Local");
-      servers.Post();
-    };
-    TStartFolders folders = ChooseStartFolders(build, user);
-    folders.TempFolder = dir.File("temp/");
-    ASSERT_EQ(RunProgram(windowSystem, forms, folders), 0);
-    EXPECT_FALSE(fs::exists(build + "/Servers.DAT"));
-  }
-  EXPECT_EQ(menus[0].size(), 4u);
-  ASSERT_EQ(menus[1].size(), 5u);
-  EXPECT_EQ(menus[1].back(), "Local");
 }
 
 }  // namespace
