@@ -1,7 +1,12 @@
 #include "app/Main.h"
 
+#include <stdlib.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "base/SysUtils.h"
 #include "dialogs/Options.h"
@@ -17,30 +22,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kScratchSubFolder = "qptmp/";
+const char* const kScratchPrefix = "qptmp";
 // The "&Servers" menu starts with Disconnect, Server Management, Subscribe and a separator.
 constexpr int kFixedServerItems = 4;
 constexpr int kServerGroupIndex = 1;
 
-// Deletes the plain files of folder: regular files and links, never sub-folders, and not the
-// hidden ones (names starting with "."), as listing "*.*" without attributes would leave
-// hidden files alone. Failures are ignored.
-void DeletePlainFiles(const std::string& folder) {
-  std::error_code error;
-  fs::directory_iterator it(folder, error);
-  if (error) return;
-  for (; it != fs::directory_iterator(); it.increment(error)) {
-    if (error) return;
-    const fs::path path = it->path();
-    if (path.filename().string().starts_with(".")) continue;
-    std::error_code statusError;
-    const fs::file_status status = fs::symlink_status(path, statusError);
-    if (statusError) continue;
-    if (fs::is_regular_file(status) || fs::is_symlink(status)) {
-      std::error_code ignored;
-      fs::remove(path, ignored);
-    }
+// A new folder "qptmpXXXXXX" in tempFolder (created with its parents when missing), readable
+// by this user only, with a trailing "/". Its name is unique, so another user cannot have
+// made it first and swap a file in it, and two running copies never share one (mkdtemp).
+// Throws Exception when it cannot be made.
+std::string MakeScratchFolder(const std::string& tempFolder) {
+  std::error_code ignored;
+  fs::create_directories(tempFolder, ignored);
+  std::string pattern = tempFolder + kScratchPrefix + "XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  if (::mkdtemp(name.data()) == nullptr) {
+    const int error = errno;
+    throw Exception(
+        Format("Unable to create directory %s: %s", pattern.c_str(), std::strerror(error)));
   }
+  return std::string(name.data()) + "/";
 }
 
 }  // namespace
@@ -145,17 +147,7 @@ void TfrmMain::FormCreate() {
 
   BuildServerMenu();
 
-  ScratchFolder = TempFolder + kScratchSubFolder;
-  if (fs::is_directory(ScratchFolder)) {
-    DeletePlainFiles(ScratchFolder);
-  } else {
-    std::error_code error;
-    fs::create_directories(ScratchFolder, error);
-    if (error) {
-      throw Exception(Format("Unable to create directory %s: %s", ScratchFolder.c_str(),
-                             error.message().c_str()));
-    }
-  }
+  ScratchFolder = MakeScratchFolder(TempFolder);
 }
 
 void TfrmMain::BuildServerMenu() {
@@ -205,13 +197,13 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::FormDestroy() {
-  // With creation stopped before the scratch folder was chosen there is nothing to remove;
-  // an empty name must not become the current folder.
+  // With creation stopped before the scratch folder was made there is nothing to remove; an
+  // empty name must not become the current folder.
   if (ScratchFolder.empty()) return;
-  DeletePlainFiles(ScratchFolder);
+  // The folder is this window's own (nobody else can write into it), so all of it goes,
+  // without following links.
   std::error_code ignored;
-  // Removes the folder only when it is empty: a sub-folder keeps it.
-  fs::remove(ScratchFolder, ignored);
+  fs::remove_all(ScratchFolder, ignored);
 }
 
 bool TfrmMain::ActiveSitesOpen() const {

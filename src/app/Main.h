@@ -55,6 +55,12 @@ enum TMainImage { imgExit = 0, imgUpdate = 1, imgServers = 2, imgAttachment = 3 
 
 // The line ReportError writes for a failure with the given message.
 using net::ReportErrorText;
+// The article count of a group as the group lists show it: high - low + 1 in decimal, or
+// "None" for an empty group (high below low, or no article numbered at all: 0 0).
+std::string GroupCountText(uint64_t low, uint64_t high);
+// The main window's title: "Quillpost", then the connected server's name and the group
+// whose headers are shown, each after " - " when not empty.
+std::string MainCaption(const std::string& server, const std::string& group);
 // The date part of value in the system's short date format (the C library's "%x" of the
 // locale the window system set up).
 std::string ShortDateText(TDateTime value);
@@ -72,7 +78,8 @@ class TfrmMain {
 
   // The folder holding "Sites.DAT" and "Servers.DAT".
   std::string DataFolder = ExecutableFolder();
-  // The folder in which the scratch folder "qptmp/" is kept.
+  // The folder in which the scratch folder is made: a new folder "qptmpXXXXXX" readable by
+  // this user only, one per window, removed with everything in it at the end.
   std::string TempFolder = GetTempFolder();
 
   ui::IWindowSystem& WindowSystem;
@@ -161,6 +168,11 @@ class TfrmMain {
  private:
   // The host name of the NNTP client, shown in the work texts.
   std::string NewsHost() const;
+  // Shows in lvSubs and lvGroups exactly the groups stored for the dialog's server, each
+  // once, keeping the count text a list showed for it.
+  void ShowStoredSubscriptions();
+  // The window's title for the connected server and the group shown.
+  void UpdateCaption();
 
   // One network command at a time: the anti-freeze lets the window run handlers while a
   // command waits, and a second command on the same connection would interleave its lines
@@ -204,6 +216,9 @@ class TfrmMain {
   std::string ScratchFolder;
   bool ServerAuthenticate = false;
   int32_t ServerPort = 0;
+  // The name of the connected server and the group whose headers are shown, for the title.
+  std::string FConnectedServer;
+  std::string FShownGroup;
 };
 
 }  // namespace qp::app

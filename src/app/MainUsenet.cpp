@@ -3,8 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <ctime>
 #include <exception>
+#include <optional>
+#include <vector>
 
 #include "app/Main.h"
 #include "base/SysUtils.h"
@@ -52,6 +57,23 @@ class THourglass {
 };
 
 }  // namespace
+
+std::string GroupCountText(uint64_t low, uint64_t high) {
+  // RFC 3977 section 6.1.1.2: an empty group has its high mark below its low mark, or
+  // reports 0 for both; article numbers start at 1.
+  if (high < low || high == 0) return "None";
+  const uint64_t span = high - low;
+  // Low 0 and high 2^64 - 1 make one more than 64 bits hold.
+  return span == UINT64_MAX ? std::string("18446744073709551616") : std::to_string(span + 1);
+}
+
+std::string MainCaption(const std::string& server, const std::string& group) {
+  std::string caption = "Quillpost";
+  for (const std::string* part : {&server, &group}) {
+    if (!part->empty()) caption += " - " + *part;
+  }
+  return caption;
+}
 
 std::string ShortDateText(TDateTime value) {
   int year, month, day;
@@ -132,17 +154,24 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
   if (netNews->Connected()) netNews->Disconnect();
   netNews->Host = ServerAddress;
   netNews->Port = ServerPort;
-  // A server that needs no login must never see another server's credentials.
+  // A server that needs no login must never see another server's credentials; one that
+  // does is logged in at once, as it may list some groups to logged-in readers only.
   netNews->Username = ServerAuthenticate ? ServerLogin : std::string();
   netNews->Password = ServerAuthenticate ? ServerPassword : std::string();
+  netNews->LoginOnConnect = ServerAuthenticate;
   try {
     netNews->Connect();
   } catch (const std::exception& e) {
     if (FCancelledCommand) throw;
     ReportError(e);
+    // The transport's last status ("Disconnected.") says nothing the log does not.
+    barStat.SetSimpleText("Ready");
     return;
   }
   if (netNews->GreetingResult() > 1) return;
+  FConnectedServer = caption;
+  FShownGroup.clear();
+  UpdateCaption();
 
   query.SetSQL("SELECT Group FROM Subscriptions WHERE Server=" + std::to_string(id));
   query.Open();
@@ -150,10 +179,18 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
   lvGroups.Clear();
   if (query.First()) {
     const ui::TListUpdate subsFill(dlgSubs->lvSubs), groupsFill(lvGroups);
+    std::vector<std::string> listed;
     do {
       const std::string group = query.FieldByName("Group").AsString();
+      // Databases of earlier versions may hold a subscription twice; it is listed once.
+      if (std::find(listed.begin(), listed.end(), group) != listed.end()) continue;
+      listed.push_back(group);
       netNews->SelectGroup(group);
-      const std::string count = std::to_string(netNews->ArticleCount());
+      // The reply's estimate of 0 marks an empty group too (RFC 3977 section 6.1.1.2).
+      const std::string count =
+          netNews->ArticleCount() == 0
+              ? std::string("None")
+              : GroupCountText(netNews->FirstArticle(), netNews->LastArticle());
       for (ui::IListView* list : {&dlgSubs->lvSubs, &lvGroups}) {
         ui::IListItem& row = list->Add();
         row.SetCaption(group);
@@ -170,14 +207,36 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
 
 void TfrmMain::ShowSubscriptions() {
   LoadGroupList();
-  if (dlgSubs->ShowModal() != ui::idOK) return;
-  lvGroups.Clear();
-  const ui::TListUpdate fill(lvGroups);
-  for (int i = 0; i < dlgSubs->lvSubs.Count(); ++i) {
-    ui::IListItem& source = dlgSubs->lvSubs.Item(i);
-    ui::IListItem& row = lvGroups.Add();
-    row.SetCaption(source.Caption());
-    for (const std::string& sub : source.SubItems()) row.AddSubItem(sub);
+  dlgSubs->ShowModal();
+  // The dialog's buttons changed the table at once, so Cancel undid nothing: whichever way
+  // it closed, the window shows what is stored.
+  ShowStoredSubscriptions();
+}
+
+void TfrmMain::ShowStoredSubscriptions() {
+  const std::vector<std::string> groups = dlgSubs->StoredGroups();
+  // The count text a list showed for a group: the dialog's subscribed rows are the newest.
+  const auto countOf = [](ui::IListView& list, const std::string& group) {
+    for (int i = 0; i < list.Count(); ++i) {
+      if (list.Item(i).Caption() == group) return std::optional(list.Item(i).SubItems());
+    }
+    return std::optional<std::vector<std::string>>();
+  };
+  std::vector<std::vector<std::string>> counts;
+  for (const std::string& group : groups) {
+    std::optional<std::vector<std::string>> count = countOf(dlgSubs->lvSubs, group);
+    if (!count) count = countOf(lvGroups, group);
+    if (!count) count = countOf(dlgSubs->lvGroups, group);
+    counts.push_back(count.value_or(std::vector<std::string>()));
+  }
+  for (ui::IListView* list : {&dlgSubs->lvSubs, &lvGroups}) {
+    list->Clear();
+    const ui::TListUpdate fill(*list);
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+      ui::IListItem& row = list->Add();
+      row.SetCaption(groups[i]);
+      for (const std::string& sub : counts[i]) row.AddSubItem(sub);
+    }
   }
 }
 
@@ -194,7 +253,7 @@ void TfrmMain::LoadGroupList() {
       nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
       ui::IListItem& row = dlgSubs->lvGroups.Add();
       row.SetCaption(name);
-      row.AddSubItem(low < high ? std::to_string(high - low) : std::string("None"));
+      row.AddSubItem(GroupCountText(low, high));
     }
     barStat.SetSimpleText("Ready");
   } catch (const std::exception& e) {
@@ -210,8 +269,12 @@ void TfrmMain::lvGroupsDblClick() try {
   if (!command.Entered()) return;
   const std::string group = selected->Caption();
   lvMsgs.Clear();
+  FShownGroup.clear();
+  UpdateCaption();
   const ui::TListUpdate fill(lvMsgs);
   netNews->SelectGroup(group);
+  FShownGroup = group;
+  UpdateCaption();
   TStringList lines;
   netNews->FetchOverview(
       std::to_string(netNews->FirstArticle()) + "-" + std::to_string(netNews->LastArticle()),
@@ -345,10 +408,17 @@ void TfrmMain::netNewsDisconnected() {
   lvMsgs.Clear();
   lvAtt.Hide();
   memMsg.Clear();
+  FConnectedServer.clear();
+  FShownGroup.clear();
+  UpdateCaption();
 }
 
 std::string TfrmMain::NewsHost() const {
   return netNews->Host;
+}
+
+void TfrmMain::UpdateCaption() {
+  FView.SetCaption(MainCaption(FConnectedServer, FShownGroup));
 }
 
 }  // namespace qp::app

@@ -1,6 +1,8 @@
 // The controls of the main window as the reader's logic sees them.
 #pragma once
 
+#include <string>
+
 #include "ui/WindowSystem.h"
 
 namespace qp::app {
@@ -25,6 +27,8 @@ class IMainView {
   virtual int RightPaneHeight() const = 0;
   // Shows the window (centred on the desktop the first time).
   virtual void Show() = 0;
+  // The window's title.
+  virtual void SetCaption(const std::string& caption) = 0;
 };
 
 }  // namespace qp::app

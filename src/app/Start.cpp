@@ -1,11 +1,35 @@
 #include "app/Start.h"
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
 #include "dialogs/Options.h"
 #include "dialogs/Sites.h"
 #include "store/Database.h"
 #include "ui/ErrorReport.h"
 
 namespace qp::app {
+
+TStartFolders ChooseStartFolders(const std::string& executableFolder,
+                                 const std::string& userDataFolder) {
+  namespace fs = std::filesystem;
+  TStartFolders folders;
+  std::string data = store::IncludeTrailingSeparator(executableFolder);
+  std::error_code error;
+  if (!userDataFolder.empty() && !fs::exists(data + "Sites.DAT", error)) {
+    data = store::IncludeTrailingSeparator(userDataFolder);
+    const fs::path folder = fs::path(data).parent_path();
+    if (!fs::exists(folder, error)) {
+      fs::create_directories(folder.parent_path(), error);
+      ::mkdir(folder.c_str(), 0700);
+    }
+  }
+  folders.DataFolder = data;
+  folders.SettingsFolder = data;
+  return folders;
+}
 
 int RunProgram(ui::IWindowSystem& windowSystem, IFormFactory& forms, const TStartFolders& folders) {
   ui::IApplication& application = windowSystem.Application();

@@ -41,6 +41,16 @@ struct TStartFolders {
   std::string SettingsFolder = ExecutableFolder();
 };
 
+// The folders of a run on this machine. The tables and the settings file stay in
+// executableFolder when it already holds "Sites.DAT" (a portable copy); otherwise they live
+// in userDataFolder, which is created, readable by the user only, when missing: a rebuild or
+// a removed build folder then never takes a user's servers with it. An empty userDataFolder
+// (the system knows none) keeps them in executableFolder. The scratch folder goes into the
+// system temporary folder. Never throws: a folder that cannot be made fails the connect of
+// the tables, which names it.
+TStartFolders ChooseStartFolders(const std::string& executableFolder,
+                                 const std::string& userDataFolder);
+
 // Sets the title "Quillpost", creates the main window (running its creation steps), the
 // About box, the site dialog, the subscription dialog and the options dialog (which reads the
 // settings file), connects News to the data folder, opens the site dialog's tables and runs the

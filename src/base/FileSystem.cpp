@@ -133,6 +133,12 @@ void ReplaceFile(const std::string& fileName, const std::string& content) {
   }
 }
 
+bool CreatePrivateFile(const std::string& fileName) {
+  // O_EXCL: an existing file, or a link planted in its place, is never opened.
+  TFileHandle file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  return file.Valid();
+}
+
 std::string ExecutableFolder() {
   namespace fs = std::filesystem;
   std::error_code error;

@@ -19,6 +19,10 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
 // and renames it over fileName: the file is then either what it was or the whole new
 // content, never half of it. Throws EFCreateError, leaving fileName as it was, on failure.
 void ReplaceFile(const std::string& fileName, const std::string& content);
+// Creates fileName as an empty file readable and writable by its owner only (0600, whatever
+// the umask), for files that hold passwords. Returns false, changing nothing, when the file
+// exists or cannot be created; whoever opens it next reports why.
+bool CreatePrivateFile(const std::string& fileName);
 // The folder of the running executable with a trailing "/".
 std::string ExecutableFolder();
 // The file name of the running executable, without its folder ("quillpost").

@@ -1,6 +1,11 @@
 #include "cli/NewsCommand.h"
 
+#include <limits.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <set>
 
 #include "base/DateTime.h"
 #include "base/Exception.h"
@@ -15,10 +20,12 @@
 namespace qp::cli {
 
 const char* const NewsUsage =
-    "usage: quillpost-cli news [--user U --password P] HOST[:PORT] groups\n"
-    "       quillpost-cli news [--user U --password P] HOST[:PORT] overview GROUP\n"
-    "       quillpost-cli news [--user U --password P] HOST[:PORT] article GROUP NUMBER "
-    "[--save DIR]\n";
+    "usage: quillpost-cli news [--user U --password P|-] HOST[:PORT] groups\n"
+    "       quillpost-cli news [--user U --password P|-] HOST[:PORT] overview GROUP\n"
+    "       quillpost-cli news [--user U --password P|-] HOST[:PORT] article GROUP NUMBER "
+    "[--save DIR]\n"
+    "       (--password - reads the password from standard input; without --password it is\n"
+    "       taken from QUILLPOST_PASSWORD)\n";
 
 namespace {
 
@@ -30,11 +37,17 @@ class EUsage : public Exception {
   using Exception::Exception;
 };
 
+// The environment variable that may hold the password, so that it need not appear on a
+// command line, where every local user can read it.
+const char* const PasswordVariable = "QUILLPOST_PASSWORD";
+
 struct Options {
   std::string user, password, host, action, group, saveDir;
   int port = 119;
   uint64_t number = 0;
   bool login = false;
+  bool passwordGiven = false;
+  bool passwordFromInput = false;
 };
 
 // A decimal number of up to 64 bits (article numbers need them all); anything else is a
@@ -63,6 +76,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
       o.login = true;
     } else if (a == "--password") {
       o.password = value();
+      o.passwordGiven = true;
+      o.passwordFromInput = o.password == "-";
       o.login = true;
     } else if (a == "--save") {
       o.saveDir = value();
@@ -92,6 +107,22 @@ Options ParseArguments(const std::vector<std::string>& args) {
   if (wanted == 4) o.number = ParseNumber(positional[3], "NUMBER");
   if (!o.saveDir.empty() && o.action != "article") throw EUsage("--save goes with article");
   return o;
+}
+
+// Fills in the password that is not on the command line: the first line of in for
+// "--password -", else QUILLPOST_PASSWORD when set.
+void ReadPassword(Options& o, std::istream& in) {
+  if (o.passwordFromInput) {
+    std::string line;
+    if (!std::getline(in, line)) throw EUsage("--password -: no password on standard input");
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    o.password = line;
+  } else if (!o.passwordGiven) {
+    if (const char* password = std::getenv(PasswordVariable)) {
+      o.password = password;
+      o.login = true;
+    }
+  }
 }
 
 std::string JsonLines(const TStringList& lines) {
@@ -163,31 +194,99 @@ int64_t FileSize(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
-void SaveAttachments(const message::TMessage& message, std::string dir) {
+// "name.ext" -> "name-<n>.ext"; a leading "." starts no extension (".rc" -> ".rc-1").
+std::string NumberedName(const std::string& name, int n) {
+  const std::size_t dot = name.rfind('.');
+  const std::string suffix = "-" + std::to_string(n);
+  if (dot == std::string::npos || dot == 0) return name + suffix;
+  return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+bool PathExists(const std::string& path) {
   struct stat st {};
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    throw Exception("--save: '" + dir + "' is not an existing folder");
-  if (dir.back() != '/') dir += '/';
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Tries of "-1", "-2", ... for one name; past them the save fails rather than search on.
+constexpr int MaxNumberedNames = 10000;
+
+}  // namespace
+
+std::string ChooseSaveName(const std::string& fileName, int partIndex,
+                           const std::set<std::string>& used, const std::string& dir,
+                           std::size_t nameMax) {
+  std::string name = message::AttachmentLeafName(fileName);
+  // A NUL byte would end the name early at the system call: another file would be written.
+  if (name.empty() || name.find('\0') != std::string::npos || name.size() > nameMax)
+    name = Format("attachment-%d", partIndex + 1);
+  if (used.count(name) == 0) return name;
+  for (int n = 1; n <= MaxNumberedNames; ++n) {
+    const std::string numbered = NumberedName(name, n);
+    if (numbered.size() > nameMax) break;
+    if (used.count(numbered) == 0 && !PathExists(dir + numbered)) return numbered;
+  }
+  return "";
+}
+
+namespace {
+
+// What became of one attachment with --save: the path it was saved as, or why it was not.
+struct TSaveResult {
+  std::string savedAs;
+  std::string error;
+};
+
+// Saves every attachment of message into dir (an existing folder, with a trailing "/"),
+// each under the name ChooseSaveName gives, never over an existing file. A failure is noted
+// for its attachment (and on err) and the others are saved all the same. The results are
+// indexed like message.MessageParts.
+std::vector<TSaveResult> SaveAttachments(const message::TMessage& message, const std::string& dir,
+                                         std::ostream& err) {
+  std::vector<TSaveResult> results(static_cast<std::size_t>(message.MessageParts.Count()));
+  long nameMax = ::pathconf(dir.c_str(), _PC_NAME_MAX);
+  if (nameMax <= 0) nameMax = NAME_MAX;
+  std::set<std::string> used;
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
     const auto* a = dynamic_cast<const message::TAttachment*>(&message.MessageParts[i]);
     if (a == nullptr) continue;
-    std::string leaf = message::AttachmentLeafName(a->FileName);
-    if (leaf.empty()) leaf = Format("attachment-%d", i + 1);
-    // SaveToFile never overwrites and raises a bare "Error saving attachment."; say which.
-    try {
-      a->SaveToFile(dir + leaf);
-    } catch (const Exception& e) {
-      throw Exception("cannot save '" + a->FileName + "' as '" + dir + leaf + "': " + e.Message());
+    TSaveResult& result = results[static_cast<std::size_t>(i)];
+    const std::string name =
+        ChooseSaveName(a->FileName, i, used, dir, static_cast<std::size_t>(nameMax));
+    if (name.empty()) {
+      result.error = "no free name for '" + a->FileName + "' in '" + dir + "'";
+    } else {
+      used.insert(name);
+      // SaveToFile never overwrites and raises a bare "Error saving attachment."; say which.
+      try {
+        a->SaveToFile(dir + name);
+        result.savedAs = dir + name;
+      } catch (const Exception& e) {
+        result.error = "cannot save '" + a->FileName + "' as '" + dir + name + "': " + e.Message();
+      }
     }
+    if (!result.error.empty()) err << "quillpost-cli: " << result.error << '\n';
   }
+  return results;
 }
 
-void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::ostream& err) {
+std::string IncludeTrailingSlash(std::string dir) {
+  if (dir.back() != '/') dir += '/';
+  return dir;
+}
+
+// Prints the article as one JSON object; with --save the attachments are saved first and
+// each tells where it went or why it did not. Returns false when any save failed.
+bool PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::ostream& err) {
   news.SelectGroup(o.group);
   message::TMessage message;
   if (!news.RetrieveArticle(o.number, "", message))
     throw Exception("article " + std::to_string(o.number) +
                     " is not on the server: " + news.ReplyText());
+  for (const std::string& failure : message.DecodeFailures)
+    err << "quillpost-cli: warning: " << failure << '\n';
+  std::vector<TSaveResult> saved;
+  if (!o.saveDir.empty()) saved = SaveAttachments(message, IncludeTrailingSlash(o.saveDir), err);
+  bool allSaved = true;
   std::string parts = "[";
   for (int i = 0; i < message.MessageParts.Count(); ++i) {
     if (i > 0) parts += ",";
@@ -195,37 +294,58 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
     if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
       parts += TJsonObject().Str("type", "text").Raw("lines", JsonLines(text->Lines)).Text();
     } else if (const auto* a = dynamic_cast<const message::TAttachment*>(&part)) {
-      parts += TJsonObject()
-                   .Str("type", "attachment")
-                   .Str("file_name", a->FileName)
-                   .Num("size", FileSize(a->StoredPath))
-                   .Text();
+      TJsonObject object;
+      object.Str("type", "attachment")
+          .Str("file_name", a->FileName)
+          .Num("size", FileSize(a->StoredPath));
+      if (!saved.empty()) {
+        const TSaveResult& result = saved[static_cast<std::size_t>(i)];
+        if (result.error.empty()) {
+          object.Str("saved_as", result.savedAs);
+        } else {
+          object.Str("error", result.error);
+          allSaved = false;
+        }
+      }
+      parts += object.Text();
     }
   }
   parts += "]";
-  for (const std::string& failure : message.DecodeFailures)
-    err << "quillpost-cli: warning: " << failure << '\n';
-  if (!o.saveDir.empty()) SaveAttachments(message, o.saveDir);
+  // The reply names the article's Message-ID; a server that leaves it out still sent the
+  // header field.
+  std::string messageId = news.ArticleMessageId();
+  if (messageId.empty()) messageId = message.Headers.ValueOf("Message-ID");
   out << TJsonObject()
              .Unsigned("number", news.ArticleNumber())
-             .Str("message_id", news.ArticleMessageId())
+             .Str("message_id", messageId)
              .Raw("headers", JsonLines(message.Headers))
              .Raw("body", JsonLines(message.Body))
              .Raw("parts", parts)
              .Text()
       << '\n';
+  return allSaved;
 }
 
 }  // namespace
 
-int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunNewsCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
   Options o;
   try {
     o = ParseArguments(args);
+    ReadPassword(o, in);
   } catch (const EUsage& e) {
     err << "quillpost-cli: " << e.Message() << '\n' << NewsUsage;
     return 2;
   }
+  if (!o.saveDir.empty()) {
+    struct stat st {};
+    if (::stat(o.saveDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      err << "quillpost-cli: --save: '" << o.saveDir << "' is not an existing folder\n";
+      return 1;
+    }
+  }
+  bool allSaved = true;
   nntp::TNNTP news;
   try {
     news.Host = o.host;
@@ -236,6 +356,9 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
       news.Username = o.user;
       news.Password = o.password;
     }
+    // A user name logs in at once, as the window does for a row that authenticates: a server
+    // may list some groups to logged-in readers only, without ever asking for the login.
+    news.LoginOnConnect = !o.user.empty();
     news.Connect();
     if (news.GreetingResult() > 1)
       throw Exception("the server is not available: " + news.ReplyText());
@@ -244,8 +367,14 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     else if (o.action == "overview")
       PrintOverview(news, o.group, out);
     else
-      PrintArticle(news, o, out, err);
+      allSaved = PrintArticle(news, o, out, err);
     news.Disconnect();
+  } catch (const nntp::ENNTPLoginRequired&) {
+    err << "quillpost-cli: the server requires a login: give --user, and the password with "
+           "--password - or in "
+        << PasswordVariable << '\n';
+    news.Disconnect();
+    return 1;
   } catch (const std::exception& e) {
     err << "quillpost-cli: " << e.what() << '\n';
     try {
@@ -255,7 +384,7 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return 1;
   }
   out.flush();
-  return 0;
+  return allSaved ? 0 : 1;
 }
 
 }  // namespace qp::cli

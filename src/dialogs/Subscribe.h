@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/WindowSystem.h"
 
@@ -40,14 +42,20 @@ class TdlgSubs : public ui::IForm {
 
   int ShowModal() override { return FView.ShowModal(); }
 
-  // Subscribes the selected row of lvGroups: one row more in the table and in lvSubs.
+  // Subscribes the selected row of lvGroups: one row more in the table and in lvSubs. A
+  // group already stored for the server is not stored again; lvSubs then gains its row only
+  // when it lacks one.
   void btnAddClick();
-  // Unsubscribes every selected row of lvSubs, each once; the table loses every row of
-  // that server and group.
+  // Unsubscribes every selected row of lvSubs: the table loses every row of that server and
+  // group, and lvSubs every row of that group.
   void btnDelClick();
+
+  // The groups stored for ServerID, each once, in table order. Throws EDatabaseError.
+  std::vector<std::string> StoredGroups();
 
  private:
   void Execute(const std::string& statement);
+  bool Stored(const std::string& group);
 
   ISubsView& FView;
   std::unique_ptr<store::TQuery> FQuery;

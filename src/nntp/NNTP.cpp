@@ -21,6 +21,7 @@ TNNTP::TNNTP() {
 
 void TNNTP::Connect(int timeout) {
   FCurrentCommand.clear();
+  FLoggedIn = false;
   TMessageClient::Connect(timeout);
   try {
     switch (GetResponse({})) {
@@ -41,6 +42,13 @@ void TNNTP::Connect(int timeout) {
       FModeResult = SendCmd("mode reader", std::vector<int16_t>{}) == 200 ? 4 : 5;
     } else if (Mode == mtStream) {
       FModeResult = SendCmd("mode stream", std::vector<int16_t>{}) == 203 ? 0 : 1;
+    }
+    // After the mode command: a server may change what it offers once the reader mode is on,
+    // and a logged-in client must not switch modes any more (RFC 4643 section 2.2). A server
+    // that gave up in its greeting is not asked.
+    if (LoginOnConnect && FGreetingResult <= 1 && !FLoggedIn && !Username.empty()) {
+      FCurrentCommand = "AuthInfo User " + Username;
+      Login(480);
     }
   } catch (...) {
     Disconnect();
@@ -63,8 +71,7 @@ int16_t TNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& a
   try {
     const int16_t code = TMessageClient::SendCmd(command, std::vector<int16_t>{});
     if (!IsAuthenticationDemand(code)) return CheckReply(code, allowed);
-    TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
-    TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
+    Login(code);
     return TMessageClient::SendCmd(command, allowed);
   } catch (const net::EProtocolReplyError&) {
     // A whole reply was read: the session is in step.
@@ -73,6 +80,14 @@ int16_t TNNTP::SendCmd(const std::string& command, const std::vector<int16_t>& a
     DropOutOfStep();
     throw;
   }
+}
+
+void TNNTP::Login(int16_t demandCode) {
+  // An empty "AuthInfo User " would only be refused, and tells the user nothing.
+  if (Username.empty()) throw ENNTPLoginRequired(demandCode);
+  TMessageClient::SendCmd("AuthInfo User " + Username, std::vector<int16_t>{381});
+  TMessageClient::SendCmd("AuthInfo Pass " + Password, std::vector<int16_t>{281});
+  FLoggedIn = true;
 }
 
 void TNNTP::SelectGroup(const std::string& group) {
@@ -116,7 +131,11 @@ bool TNNTP::RetrieveArticle(uint64_t number, const std::string& messageId,
     std::string rest = ReplyText();
     CutToken(rest, " ");
     FArticleNumber = TextToUInt64Def(CutToken(rest, " "));
-    FArticleMessageId = rest;
+    // "220 n <message-id>", often followed by words about the reply (RFC 3977 section 6.2.1).
+    std::string messageId = CutToken(rest, " ");
+    const bool bracketed =
+        messageId.size() > 2 && messageId.front() == '<' && messageId.back() == '>';
+    FArticleMessageId = bracketed ? messageId : std::string();
   }
   message.Clear();
   // 220 carries header and body, 221 the header only, 222 the body only, 223 neither (no

@@ -29,6 +29,17 @@ class ENNTPConnectionRefused : public net::EProtocolReplyError {
       : net::EProtocolReplyError(502, "Connection explicitly refused by NNTP server.") {}
 };
 
+// The server demands a login (480, or 450 from older servers) while no user name is set:
+// nothing is sent for it, and the session stays in step. Carries the demanding reply code.
+class ENNTPLoginRequired : public net::EProtocolReplyError {
+ public:
+  explicit ENNTPLoginRequired(int16_t code)
+      : net::EProtocolReplyError(
+            code,
+            "The server requires a login: set a user name and password for it in Site "
+            "Management.") {}
+};
+
 // An ARTICLE reply that is neither a delivery nor one of the "no such article" codes.
 class EResponseError : public ENetException {
  public:
@@ -50,6 +61,10 @@ class TNNTP : public TMessageClient {
   TModeType Mode = mtReader;
   bool SetMode = true;    // stored only
   std::string NewsAgent;  // stored only
+  // Log in with AUTHINFO right after the mode command (RFC 4643 section 2.3) instead of only
+  // when a command is answered with 480: a server may show some groups to logged-in readers
+  // only. Nothing is sent for it while Username is empty.
+  bool LoginOnConnect = false;
   TNewsTransportEvent OnSendCheck, OnSendIHAVE, OnSendTakeThis;
   TEventNewsgroupList OnNewsgroupList, OnNewGroupsList;
   TEventNewNewsList OnNewNewsList;
@@ -63,17 +78,21 @@ class TNNTP : public TMessageClient {
   uint64_t ArticleCount() const { return FArticleCount; }
   uint64_t FirstArticle() const { return FFirstArticle; }
   uint64_t LastArticle() const { return FLastArticle; }
+  // The number and the Message-ID ("<...>", or "" when the reply has none) given by the
+  // reply to the last "Article" sent without a message id.
   uint64_t ArticleNumber() const { return FArticleNumber; }
   const std::string& ArticleMessageId() const { return FArticleMessageId; }
 
-  // Opens the connection, reads the greeting and enters the configured mode. A 502 greeting
-  // raises ENNTPConnectionRefused; any failure after the TCP connect disconnects first.
+  // Opens the connection, reads the greeting, enters the configured mode and, with
+  // LoginOnConnect, logs in. A 502 greeting raises ENNTPConnectionRefused; a refused login
+  // EProtocolReplyError; any failure after the TCP connect disconnects first.
   void Connect(int timeout = -1) override;
   // Sends "Quit" (no reply is read) when connected, then closes in every case.
   void Disconnect() override;
 
   // Every command of this client passes here: a 480 or 450 reply ("authentication
-  // required") is answered with AUTHINFO USER and PASS and the command is sent once more.
+  // required") is answered with AUTHINFO USER and PASS and the command is sent once more;
+  // without a Username nothing is answered and ENNTPLoginRequired is raised.
   // A failure other than an unexpected reply code (a time-out, a lost connection, a reply
   // beyond the limits) leaves the session out of step, so the connection is dropped.
   using net::TTCPConnection::SendCmd;
@@ -119,6 +138,12 @@ class TNNTP : public TMessageClient {
   uint64_t FArticleNumber = 0;
   std::string FArticleMessageId;
   std::string FCurrentCommand;
+  // This connection has logged in (on demand or on connect).
+  bool FLoggedIn = false;
+
+  // AUTHINFO USER (381 expected) and PASS (281 expected) with Username and Password;
+  // ENNTPLoginRequired(demandCode) without a Username.
+  void Login(int16_t demandCode);
 };
 
 }  // namespace qp::nntp

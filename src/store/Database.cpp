@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/FileSystem.h"
 #include "base/SysUtils.h"
 #include "store/DataSet.h"
 #include "store/SqlDialect.h"
@@ -81,6 +82,9 @@ void TDatabase::Connect() {
     const std::string path = FDirectory + file.FileName;
     std::error_code error;
     const bool existed = std::filesystem::exists(path, error);
+    // The tables hold the servers' passwords: a new file is the user's alone. (SQLite would
+    // create it under the umask, and gives its journal the file's mode.)
+    if (!existed) CreatePrivateFile(path);
     TSqliteStatement attach =
         connection->Prepare("ATTACH DATABASE ?1 AS " + QuotedIdentifier(file.Schema));
     attach.Bind(1, path);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/FileSystem.h"
 #include "base/SysUtils.h"
 #include "store/Database.h"
 #include "store/SqlDialect.h"
@@ -40,6 +41,8 @@ TDataSet::TResult TTable::InternalFetch() {
       std::error_code error;
       const bool existed = std::filesystem::exists(path, error);
       // Only the News database's own files are created when missing; any other must exist.
+      // They hold the servers' passwords, so a new one is the user's alone.
+      if (!existed && !createSql.empty()) CreatePrivateFile(path);
       FOwnConnection = std::make_unique<TSqliteConnection>(path, !createSql.empty());
       if (!existed && !createSql.empty()) FOwnConnection->Execute(createSql);
     }

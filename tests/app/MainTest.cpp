@@ -10,6 +10,7 @@
 #include "net/NetExceptions.h"
 #include "store/Table.h"
 #include "support/FakeWindowSystem.h"
+#include "support/ScopedUmask.h"
 #include "support/TempDir.h"
 #include "ui/ErrorReport.h"
 
@@ -40,7 +41,10 @@ struct MainFixture {
   }
   std::string Data() const { return Dir.File("data/"); }
   std::string Temp() const { return Dir.File("temp/"); }
-  std::string Scratch() const { return Temp() + "qptmp/"; }
+  // The scratch folders in temp/.
+  std::vector<std::string> Scratches() const {
+    return test::EntriesStartingWith(Dir.File("temp"), "qptmp");
+  }
   std::vector<std::string> LogLines() const { return View.Log.Lines().Lines(); }
 
   void AddServers(const std::vector<std::string>& names) {
@@ -162,53 +166,98 @@ TEST(FormCreate, BuildsTheRootAndOpensTheActiveSites) {
   EXPECT_TRUE(f.View.Tree.Node(0).Expanded());
   EXPECT_EQ(f.Form.RootNode, &f.View.Tree.Node(0));
   EXPECT_TRUE(f.Form.ActiveSitesOpen());
-  EXPECT_EQ(f.Form.GetScratchFolder(), f.Scratch());
+  ASSERT_EQ(f.Scratches().size(), 1u);
+  EXPECT_EQ(f.Form.GetScratchFolder(), f.Scratches()[0] + "/");
   f.Form.FormClose();
   EXPECT_FALSE(f.Form.ActiveSitesOpen());
 }
 
-TEST(ScratchFolder, PlainFilesGoAtStartWhileASubFolderKeepsTheFolder) {
+// A folder "qptmp" that another user made in the shared temporary folder is never used, so
+// nobody can swap a file in it between saving and opening; the window's own folder is new.
+TEST(ScratchFolder, AFolderOfTheOldSharedNameIsNeverTouched) {
   MainFixture f;
-  fs::create_directories(f.Scratch() + "sub");
-  WriteFile(f.Scratch() + "left.txt", "x");
-  WriteFile(f.Scratch() + "noextension", "x");
-  WriteFile(f.Scratch() + "sub/inner.txt", "x");
-  fs::create_symlink(f.Scratch() + "sub/inner.txt", f.Scratch() + "link");
-
+  const std::string shared = f.Temp() + "qptmp/";
+  fs::create_directories(shared + "sub");
+  WriteFile(shared + "left.txt", "x");
   f.Form.Create();
-  EXPECT_FALSE(fs::exists(f.Scratch() + "left.txt"));
-  EXPECT_FALSE(fs::exists(f.Scratch() + "noextension"));
-  EXPECT_FALSE(fs::is_symlink(f.Scratch() + "link"));
-  EXPECT_TRUE(fs::exists(f.Scratch() + "sub/inner.txt"));
-
-  WriteFile(f.Scratch() + "opened.bin", "x");
+  EXPECT_NE(f.Form.GetScratchFolder(), shared);
+  EXPECT_EQ(f.Form.GetScratchFolder().rfind(f.Temp() + "qptmp", 0), 0u);
   f.Form.FormClose();
   f.Form.FormDestroy();
-  EXPECT_FALSE(fs::exists(f.Scratch() + "opened.bin"));
-  EXPECT_TRUE(fs::exists(f.Scratch() + "sub/inner.txt"));
-  EXPECT_TRUE(fs::is_directory(f.Scratch()));
+  EXPECT_TRUE(fs::exists(shared + "left.txt"));
+  EXPECT_TRUE(fs::exists(shared + "sub"));
 }
 
-TEST(ScratchFolder, HiddenFilesStayAndKeepTheFolder) {
+// The folder is the window's own: at the end all of it goes, hidden files and sub-folders
+// too, but never what a link in it points to.
+TEST(ScratchFolder, EverythingInItGoesAtTheEnd) {
   MainFixture f;
-  fs::create_directories(f.Scratch());
-  WriteFile(f.Scratch() + ".hidden", "x");
   f.Form.Create();
+  const std::string scratch = f.Form.GetScratchFolder();
+  fs::create_directories(scratch + "sub");
+  WriteFile(scratch + "sub/inner.txt", "x");
+  WriteFile(scratch + ".hidden", "x");
+  WriteFile(scratch + "opened.bin", "x");
+  fs::create_directories(f.Dir.File("outside"));
+  WriteFile(f.Dir.File("outside/keep.txt"), "x");
+  fs::create_directory_symlink(f.Dir.File("outside"), scratch + "link");
   f.Form.FormDestroy();
-  EXPECT_TRUE(fs::exists(f.Scratch() + ".hidden"));
+  EXPECT_FALSE(fs::exists(scratch));
+  EXPECT_TRUE(fs::exists(f.Dir.File("outside/keep.txt")));
 }
 
-TEST(ScratchFolder, MissingFolderIsCreatedWithItsParentsAndRemovedAtTheEnd) {
+// Two copies of the program, as two windows: each has a folder of its own, readable by its
+// user only, and neither's start or end touches the other's files.
+TEST(ScratchFolder, TwoCopiesNeverShareOne) {
+  const test::ScopedUmask umask(022);
+  MainFixture first;
+  FakeWindowSystem otherSystem;
+  FakeMainView otherView;
+  TfrmMain second(otherSystem, otherView);
+  second.DataFolder = first.Data();
+  second.TempFolder = first.Temp();
+  first.Form.Create();
+  WriteFile(first.Form.GetScratchFolder() + "a.txt", "first's");
+  second.Create();
+  ASSERT_FALSE(second.GetScratchFolder().empty());
+  EXPECT_NE(first.Form.GetScratchFolder(), second.GetScratchFolder());
+  EXPECT_EQ(first.Scratches().size(), 2u);
+  for (const TfrmMain* form : {&first.Form, &second}) {
+    EXPECT_EQ(test::PermissionBits(form->GetScratchFolder()), 0700);
+  }
+  EXPECT_EQ(test::ReadWholeFile(first.Form.GetScratchFolder() + "a.txt"), "first's");
+  WriteFile(second.GetScratchFolder() + "a.txt", "second's");
+  second.FormClose();
+  second.FormDestroy();
+  EXPECT_EQ(test::ReadWholeFile(first.Form.GetScratchFolder() + "a.txt"), "first's");
+  first.Form.FormClose();
+  first.Form.FormDestroy();
+  EXPECT_TRUE(first.Scratches().empty());
+}
+
+TEST(ScratchFolder, MissingTempFolderIsCreatedWithItsParentsAndKeptAtTheEnd) {
   MainFixture f;
   f.Form.TempFolder = f.Dir.File("temp/deeper/still/");
   f.Form.Create();
-  const std::string scratch = f.Dir.File("temp/deeper/still/qptmp/");
   EXPECT_TRUE(f.WindowSystem.MessageBoxes.empty());
+  const std::string scratch = f.Form.GetScratchFolder();
+  EXPECT_EQ(scratch.rfind(f.Dir.File("temp/deeper/still/qptmp"), 0), 0u);
   EXPECT_TRUE(fs::is_directory(scratch));
   WriteFile(scratch + "a.txt", "x");
   f.Form.FormDestroy();
   EXPECT_FALSE(fs::exists(scratch));
   EXPECT_TRUE(fs::is_directory(f.Dir.File("temp/deeper/still")));
+}
+
+TEST(ScratchFolder, ATempFolderThatCannotTakeOneFailsTheCreation) {
+  MainFixture f;
+  WriteFile(f.Dir.File("file"), "x");
+  f.Form.TempFolder = f.Dir.File("file/");
+  f.Form.Create();
+  ASSERT_EQ(f.WindowSystem.MessageBoxes.size(), 1u);
+  EXPECT_NE(f.WindowSystem.MessageBoxes[0].Text.find("Unable to create directory"),
+            std::string::npos);
+  EXPECT_TRUE(f.Form.GetScratchFolder().empty());
 }
 
 TEST(BuildServerMenu, EmptyServersLeavesTheThreeCommandsAndTheSeparator) {
@@ -244,10 +293,10 @@ TEST(FormCreate, AFailureIsShownOnceAndSkipsTheRemainingSteps) {
   EXPECT_EQ(f.View.Tree.Count(), 1);
   EXPECT_TRUE(f.Form.ActiveSitesOpen());
   EXPECT_TRUE(f.Form.GetScratchFolder().empty());
-  EXPECT_FALSE(fs::exists(f.Scratch()));
+  EXPECT_TRUE(f.Scratches().empty());
   // Nothing was prepared, so the end touches no folder.
   f.Form.FormDestroy();
-  EXPECT_FALSE(fs::exists(f.Scratch()));
+  EXPECT_TRUE(f.Scratches().empty());
 }
 
 // With creation stopped before the scratch folder was prepared, "Open" must not fall back

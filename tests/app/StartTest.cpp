@@ -4,7 +4,9 @@
 #include <fstream>
 
 #include "app/Start.h"
+#include "dialogs/Options.h"
 #include "support/FakeWindowSystem.h"
+#include "support/ScopedUmask.h"
 #include "support/TempDir.h"
 
 namespace qp::app {
@@ -92,9 +94,9 @@ struct StartFixture {
 
 TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
   StartFixture f;
-  bool scratchDuringRun = false;
+  std::vector<std::string> scratchDuringRun;
   f.windowSystem.App.OnRun = [&] {
-    scratchDuringRun = fs::is_directory(f.folders.TempFolder + "qptmp");
+    scratchDuringRun = test::EntriesStartingWith(f.folders.TempFolder, "qptmp");
   };
   EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
   EXPECT_EQ(f.windowSystem.App.Title(), "Quillpost");
@@ -106,8 +108,8 @@ TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
   EXPECT_EQ(f.windowSystem.App.RunCount, 1);
   EXPECT_EQ(f.forms.Shows, 1);
   EXPECT_TRUE(f.windowSystem.MessageBoxes.empty());
-  EXPECT_TRUE(scratchDuringRun);
-  EXPECT_FALSE(fs::exists(f.folders.TempFolder + "qptmp"));
+  ASSERT_EQ(scratchDuringRun.size(), 1u);
+  EXPECT_TRUE(test::EntriesStartingWith(f.folders.TempFolder, "qptmp").empty());
   EXPECT_TRUE(fs::exists(f.folders.DataFolder + "Subscriptions.DAT"));
 }
 
@@ -135,7 +137,66 @@ TEST(RunProgram, DatabaseFailureIsShownAndEndsTheProgram) {
   EXPECT_EQ(f.forms.Shows, 0);
   ASSERT_EQ(f.windowSystem.MessageBoxes.size(), 1u);
   EXPECT_EQ(f.windowSystem.MessageBoxes[0].Caption, "Quillpost");
-  EXPECT_FALSE(fs::exists(f.folders.TempFolder + "qptmp"));
+  EXPECT_TRUE(test::EntriesStartingWith(f.folders.TempFolder, "qptmp").empty());
+}
+
+// The tables hold the servers' passwords and the settings file the proxy's: both are the
+// user's alone, also under the usual umask of 022, and so is the scratch folder.
+TEST(RunProgram, FilesHoldingPasswordsAreReadableByTheUserOnly) {
+  const test::ScopedUmask umask(022);
+  StartFixture f;
+  fs::create_directories(f.folders.SettingsFolder);
+  int scratchMode = -1;
+  f.windowSystem.App.OnRun = [&] {
+    const std::vector<std::string> scratch =
+        test::EntriesStartingWith(f.folders.TempFolder, "qptmp");
+    if (scratch.size() == 1) scratchMode = test::PermissionBits(scratch[0]);
+    dialogs::TFirewallSettings settings;
+    settings.Password = "proxy secret";
+    dialogs::WriteFirewallSettings(f.folders.SettingsFolder + "quillpost.INI", settings);
+  };
+  EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
+  EXPECT_EQ(scratchMode, 0700);
+  for (const char* file : {"Sites.DAT", "Servers.DAT", "Subscriptions.DAT"}) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(test::PermissionBits(f.folders.DataFolder + file), 0600);
+  }
+  EXPECT_EQ(test::PermissionBits(f.folders.SettingsFolder + "quillpost.INI"), 0600);
+}
+
+// Where the tables and the settings file live: beside the executable for a portable copy,
+// which has "Sites.DAT" there already, otherwise in the user's data folder.
+TEST(ChooseStartFolders, PortableCopyOrTheUsersDataFolder) {
+  struct Row {
+    const char* name;
+    bool sitesBesideExecutable;
+    std::string userFolder;  // relative to the test folder; "" for none
+    std::string expected;    // relative to the test folder
+  };
+  const Row rows[] = {
+      {"portable copy", true, "home/.local/share/Quillpost", "exe/"},
+      {"installed: the user's folder, made with its parents", false, "home/.local/share/Quillpost",
+       "home/.local/share/Quillpost/"},
+      {"the user's folder given with its separator", false, "home/data/", "home/data/"},
+      {"no user folder known", false, "", "exe/"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const test::ScopedUmask umask(022);
+    test::TempDir dir;
+    fs::create_directories(dir.File("exe"));
+    if (r.sitesBesideExecutable) std::ofstream(dir.File("exe/Sites.DAT"));
+    const std::string user = r.userFolder.empty() ? "" : dir.File(r.userFolder);
+    const TStartFolders folders = ChooseStartFolders(dir.File("exe"), user);
+    EXPECT_EQ(folders.DataFolder, dir.File(r.expected));
+    EXPECT_EQ(folders.SettingsFolder, folders.DataFolder) << "the settings file follows the data";
+    EXPECT_EQ(folders.TempFolder, GetTempFolder());
+    EXPECT_TRUE(fs::is_directory(folders.DataFolder));
+    if (!r.sitesBesideExecutable && !r.userFolder.empty()) {
+      EXPECT_EQ(test::PermissionBits(folders.DataFolder), 0700);
+      EXPECT_FALSE(fs::exists(dir.File("exe/Sites.DAT")));
+    }
+  }
 }
 
 }  // namespace

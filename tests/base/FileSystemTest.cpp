@@ -9,6 +9,7 @@
 #include "base/Exception.h"
 #include "base/FileSystem.h"
 #include "support/ScopedEnv.h"
+#include "support/ScopedUmask.h"
 
 namespace qp {
 namespace {
@@ -97,6 +98,28 @@ TEST_F(TempFiles, CopyFileNoOverwriteFailsWithoutLeavingFiles) {
   EXPECT_FALSE(std::filesystem::exists(target));
   WriteAll(FFolder + "/source", "x");
   EXPECT_FALSE(CopyFileNoOverwrite(FFolder + "/source", FFolder + "/no/such/folder"));
+}
+
+TEST_F(TempFiles, CreatePrivateFileIsTheOwnersAloneAndTouchesNothingThere) {
+  const test::ScopedUmask umask(022);
+  const std::string fresh = FFolder + "/fresh";
+  EXPECT_TRUE(CreatePrivateFile(fresh));
+  EXPECT_EQ(test::PermissionBits(fresh), 0600);
+  EXPECT_EQ(std::filesystem::file_size(fresh), 0u);
+
+  const std::string existing = FFolder + "/existing";
+  WriteAll(existing, "rows");
+  std::filesystem::permissions(existing, std::filesystem::perms(0644));
+  EXPECT_FALSE(CreatePrivateFile(existing));
+  EXPECT_EQ(ReadAll(existing), "rows");
+  EXPECT_EQ(test::PermissionBits(existing), 0644);
+
+  // A link planted where the file is to be made is not followed.
+  const std::string planted = FFolder + "/planted";
+  std::filesystem::create_symlink(FFolder + "/elsewhere", planted);
+  EXPECT_FALSE(CreatePrivateFile(planted));
+  EXPECT_FALSE(std::filesystem::exists(FFolder + "/elsewhere"));
+  EXPECT_FALSE(CreatePrivateFile(FFolder + "/no/such/folder"));
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "cli/Json.h"
@@ -11,6 +13,7 @@
 #include "support/Encoders.h"
 #include "support/LoopbackServer.h"
 #include "support/NewsServer.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace qp::cli {
@@ -32,9 +35,10 @@ struct CliRun {
   std::string out, err;
 };
 
-CliRun RunNews(std::vector<std::string> args) {
+CliRun RunNews(std::vector<std::string> args, const std::string& input = "") {
+  std::istringstream in(input);
   std::ostringstream out, err;
-  const int code = RunNewsCommand(args, out, err);
+  const int code = RunNewsCommand(args, in, out, err);
   return {code, out.str(), err.str()};
 }
 
@@ -112,8 +116,13 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
   EXPECT_EQ(test::ReadWholeFile(dir.File("a.jpg")), jpeg);
   EXPECT_EQ(test::ReadWholeFile(dir.File("evil.bin")), binary);
   EXPECT_NE(r.out.find("\"parts\":[{\"type\":\"text\",\"lines\":[\"hello\"]},"
-                       "{\"type\":\"attachment\",\"file_name\":\"../../a.jpg\",\"size\":5000},"
-                       "{\"type\":\"attachment\",\"file_name\":\"/tmp/evil.bin\",\"size\":1000}]"),
+                       "{\"type\":\"attachment\",\"file_name\":\"../../a.jpg\",\"size\":5000,"
+                       "\"saved_as\":" +
+                       JsonString(dir.File("a.jpg")) +
+                       "},"
+                       "{\"type\":\"attachment\",\"file_name\":\"/tmp/evil.bin\",\"size\":1000,"
+                       "\"saved_as\":" +
+                       JsonString(dir.File("evil.bin")) + "}]"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("\"body\":[\"preamble\"]"), std::string::npos) << r.out;
@@ -155,6 +164,141 @@ TEST_F(NewsCommandTest, SaveNamesTheAttachmentItCannotWriteAndKeepsExistingFiles
   EXPECT_EQ(test::ReadWholeFile(dir.File("keep.bin")), "mine");
 }
 
+// Attachments of one name are saved as name, name-1, name-2; a name that cannot be used
+// becomes attachment-N; a failed save is noted for its attachment and the others go on.
+TEST_F(NewsCommandTest, SaveGivesEachAttachmentAFileOfItsOwn) {
+  const std::string longName = std::string(300, 'x') + ".bin";
+  const auto uu = [](const std::string& name, char fill) {
+    return "begin 644 " + name + "\r\n" + test::UuLines(std::string(50, fill)) + "`\r\nend\r\n";
+  };
+  const std::string article = "220 7 <m@x> article retrieved\r\nMessage-ID: <m@x>\r\n\r\n" +
+                              uu("same.txt", '1') + uu("same.txt", '2') + uu("same.txt", '3') +
+                              uu(std::string("nul\0name.txt", 12), 'n') + uu(longName, 'l') +
+                              uu("taken.txt", 't') + uu("last.txt", 'z') + ".\r\n";
+  LoopbackServer server(
+      NewsServer({{"Group alt.bin", "211 1 7 7 alt.bin\r\n"}, {"Article 7", article}}));
+  test::TempDir dir;
+  std::ofstream(dir.File("taken.txt")) << "mine";
+  const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "article", "alt.bin", "7",
+                            "--save", dir.Path()});
+  EXPECT_EQ(r.code, 1) << "one save failed";
+  EXPECT_NE(r.out.find("\"message_id\":\"<m@x>\","), std::string::npos)
+      << "the Message-ID without the reply's words: " << r.out;
+  struct Row {
+    const char* name;
+    std::string file;
+    char fill;
+  };
+  const Row rows[] = {
+      {"first of a name", "same.txt", '1'},
+      {"second of a name", "same-1.txt", '2'},
+      {"third of a name", "same-2.txt", '3'},
+      {"NUL byte in the name", "attachment-4", 'n'},
+      {"name too long for the file system", "attachment-5", 'l'},
+      {"after a failure", "last.txt", 'z'},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(test::ReadWholeFile(dir.File(row.file)), std::string(50, row.fill));
+    EXPECT_NE(r.out.find("\"saved_as\":" + JsonString(dir.File(row.file))), std::string::npos)
+        << r.out;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("nul"))) << "the name was not cut at the NUL";
+  EXPECT_EQ(test::ReadWholeFile(dir.File("taken.txt")), "mine");
+  const std::string error =
+      "cannot save 'taken.txt' as '" + dir.File("taken.txt") + "': Error saving attachment.";
+  EXPECT_NE(r.out.find("\"error\":" + JsonString(error)), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
+}
+
+TEST(ChooseSaveName, NamesTheFileOfOneAttachment) {
+  test::TempDir dir;
+  std::ofstream(dir.File("on-disk-1.txt")) << "x";
+  const std::string folder = dir.Path() + "/";
+  struct Row {
+    const char* name;
+    std::string fileName;
+    std::set<std::string> used;
+    std::size_t nameMax;
+    std::string chosen;
+  };
+  const Row rows[] = {
+      {"last component only", "../../etc/a.txt", {}, 255, "a.txt"},
+      {"empty", "", {}, 255, "attachment-3"},
+      {"a folder", "dir/", {}, 255, "attachment-3"},
+      {"too long", std::string(20, 'y'), {}, 10, "attachment-3"},
+      {"just fits", std::string(10, 'y'), {}, 10, std::string(10, 'y')},
+      {"third of a name", "a.txt", {"a.txt", "a-1.txt"}, 255, "a-2.txt"},
+      {"the numbered name is on disk", "on-disk.txt", {"on-disk.txt"}, 255, "on-disk-2.txt"},
+      {"no extension", "README", {"README"}, 255, "README-1"},
+      {"a leading dot starts no extension", ".rc", {".rc"}, 255, ".rc-1"},
+      {"last dot only", "a.tar.gz", {"a.tar.gz"}, 255, "a.tar-1.gz"},
+      {"second unusable name", "", {"attachment-3"}, 255, "attachment-3-1"},
+      {"no numbered name fits", "abcdefghij", {"abcdefghij"}, 10, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(ChooseSaveName(r.fileName, 2, r.used, folder, r.nameMax), r.chosen);
+  }
+}
+
+// The password need not be on the command line: standard input or the environment.
+TEST_F(NewsCommandTest, PasswordFromStandardInputOrTheEnvironment) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> options;
+    const char* environment;  // QUILLPOST_PASSWORD, nullptr for unset
+    std::string input;
+    std::string sentPassword;
+  };
+  const Row rows[] = {
+      {"standard input", {"--user", "joe", "--password", "-"}, nullptr, "s3cret\n", "s3cret"},
+      {"standard input with CR LF",
+       {"--user", "joe", "--password", "-"},
+       nullptr,
+       "s3cret\r\n",
+       "s3cret"},
+      {"standard input before the environment",
+       {"--user", "joe", "--password", "-"},
+       "env",
+       "s3cret\n",
+       "s3cret"},
+      {"environment", {"--user", "joe"}, "from env", "", "from env"},
+      {"the command line before the environment",
+       {"--user", "joe", "--password", "given"},
+       "env",
+       "",
+       "given"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    test::ScopedEnv env("QUILLPOST_PASSWORD", r.environment);
+    LoopbackServer server(NewsServer({{"List", "215 list\r\nmembers.only 1 1 y\r\n.\r\n"},
+                                      {"AuthInfo User joe", "381 more\r\n"},
+                                      {"AuthInfo Pass " + r.sentPassword, "281 ok\r\n"}}));
+    std::vector<std::string> args = r.options;
+    args.push_back("127.0.0.1:" + std::to_string(server.Port()));
+    args.push_back("groups");
+    const CliRun run = RunNews(args, r.input);
+    server.Join();
+    // A user name logs in right after connecting, so the members' group is listed.
+    EXPECT_EQ(server.Received(), "mode reader\r\nAuthInfo User joe\r\nAuthInfo Pass " +
+                                     r.sentPassword + "\r\nList\r\nQuit\r\n");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"name\":\"members.only\"", 0), 0u) << run.out;
+  }
+}
+
+TEST_F(NewsCommandTest, ALoginWithoutAUserNameIsNotSent) {
+  test::ScopedEnv env("QUILLPOST_PASSWORD", "secret");
+  LoopbackServer server(NewsServer({{"List", "480 login first\r\n"}}));
+  const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "groups"});
+  server.Join();
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("the server requires a login: give --user"), std::string::npos) << r.err;
+  EXPECT_EQ(server.Received(), "mode reader\r\nList\r\nQuit\r\n");
+}
+
 TEST_F(NewsCommandTest, FailuresGoToStandardErrorWithNonZeroExit) {
   struct Row {
     const char* name;
@@ -173,6 +317,14 @@ TEST_F(NewsCommandTest, FailuresGoToStandardErrorWithNonZeroExit) {
        "NUMBER must be a number from 0 to 18446744073709551615, not '18446744073709551616'"},
       {"signed article number", {"h", "article", "g", "+5"}, 2, "NUMBER must be a number"},
       {"refused", {"127.0.0.1:" + std::to_string(refused), "groups"}, 1, "Connection refused."},
+      {"no password on standard input",
+       {"--password", "-", "h", "groups"},
+       2,
+       "--password -: no password on standard input"},
+      {"--save into no folder",
+       {"h", "article", "g", "1", "--save", "/no/such/folder"},
+       1,
+       "--save: '/no/such/folder' is not an existing folder"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

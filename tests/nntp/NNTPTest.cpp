@@ -111,7 +111,8 @@ TEST_F(NNTPTest, AuthenticationDemandIsAnsweredAndTheCommandRepeated) {
 
 TEST_F(NNTPTest, AuthInfoUserAnsweredWith281Raises) {
   LoopbackServer server(Script(
-      "200 hi\r\n", {{"mode reader", "450 auth\r\n"}, {"AuthInfo User ", "281 already\r\n"}}));
+      "200 hi\r\n", {{"mode reader", "450 auth\r\n"}, {"AuthInfo User joe", "281 already\r\n"}}));
+  client.Username = "joe";
   client.Host = "127.0.0.1";
   client.Port = server.Port();
   try {
@@ -122,6 +123,133 @@ TEST_F(NNTPTest, AuthInfoUserAnsweredWith281Raises) {
     EXPECT_EQ(e.Message(), "281 already");
   }
   EXPECT_FALSE(client.Connected());
+}
+
+// RFC 4643: a client may log in right after the mode command, before a server demands it; a
+// server may list some groups to logged-in readers only.
+TEST(NNTPLogin, LoginOnConnectComesRightAfterTheModeCommand) {
+  struct Row {
+    const char* name;
+    bool loginOnConnect;
+    std::string user;
+    std::vector<Exchange> script;  // ends with the "List" exchange
+    std::string groups;            // the listing's one line
+    std::string sent;
+  };
+  const std::string hidden = "215 list\r\nhidden.group 3 1 y\r\n.\r\n";
+  const std::string open = "215 list\r\nopen.group 3 1 y\r\n.\r\n";
+  const Row rows[] = {
+      {"logged in first, the hidden group is listed",
+       true,
+       "joe",
+       {{"mode reader", "200 ok\r\n"},
+        {"AuthInfo User joe", "381 more\r\n"},
+        {"AuthInfo Pass pw", "281 ok\r\n"},
+        {"List", hidden}},
+       "hidden.group 3 1 y",
+       "mode reader\r\nAuthInfo User joe\r\nAuthInfo Pass pw\r\nList\r\nQuit\r\n"},
+      {"without a user name nothing is sent",
+       true,
+       "",
+       {{"mode reader", "200 ok\r\n"}, {"List", open}},
+       "open.group 3 1 y",
+       "mode reader\r\nList\r\nQuit\r\n"},
+      {"a login the mode command demanded is not sent twice",
+       true,
+       "joe",
+       {{"mode reader", "480 login first\r\n"},
+        {"AuthInfo User joe", "381 more\r\n"},
+        {"AuthInfo Pass pw", "281 ok\r\n"},
+        {"mode reader", "200 ok\r\n"},
+        {"List", hidden}},
+       "hidden.group 3 1 y",
+       "mode reader\r\nAuthInfo User joe\r\nAuthInfo Pass pw\r\nmode reader\r\nList\r\n"
+       "Quit\r\n"},
+      {"off: a login only on demand",
+       false,
+       "joe",
+       {{"mode reader", "200 ok\r\n"}, {"List", open}},
+       "open.group 3 1 y",
+       "mode reader\r\nList\r\nQuit\r\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    LoopbackServer server(Script("200 hi\r\n", r.script));
+    TNNTP client;
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.LoginOnConnect = r.loginOnConnect;
+    client.Username = r.user;
+    client.Password = "pw";
+    client.Connect();
+    TStringList groups;
+    client.ListGroups(groups);
+    EXPECT_EQ(groups.Lines(), (std::vector<std::string>{r.groups}));
+    client.Disconnect();
+    server.Join();
+    EXPECT_EQ(server.Received(), r.sent);
+  }
+}
+
+TEST(NNTPLogin, ARefusedLoginOnConnectFailsTheConnect) {
+  LoopbackServer server(Script("200 hi\r\n", {{"mode reader", "200 ok\r\n"},
+                                              {"AuthInfo User joe", "381 more\r\n"},
+                                              {"AuthInfo Pass bad", "481 rejected\r\n"}}));
+  TNNTP client;
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.LoginOnConnect = true;
+  client.Username = "joe";
+  client.Password = "bad";
+  try {
+    client.Connect();
+    FAIL() << "no exception";
+  } catch (const net::EProtocolReplyError& e) {
+    EXPECT_EQ(e.Message(), "481 rejected");
+  }
+  EXPECT_FALSE(client.Connected());
+  server.Join();
+  EXPECT_EQ(server.Received(), "mode reader\r\nAuthInfo User joe\r\nAuthInfo Pass bad\r\nQuit\r\n");
+}
+
+// A demand for a login while no user name is set is not answered with an empty
+// "AuthInfo User ": the client says what is missing, and the session stays in step.
+TEST(NNTPLogin, ADemandWithoutAUserNameSendsNothing) {
+  const std::string text =
+      "The server requires a login: set a user name and password for it in Site Management.";
+  {
+    SCOPED_TRACE("demanded by the mode command");
+    LoopbackServer server(Script("200 hi\r\n", {{"mode reader", "480 login\r\n"}}));
+    TNNTP client;
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    try {
+      client.Connect();
+      FAIL() << "no exception";
+    } catch (const ENNTPLoginRequired& e) {
+      EXPECT_EQ(e.Message(), text);
+      EXPECT_EQ(e.ErrorReplyCode(), 480);
+    }
+    EXPECT_FALSE(client.Connected());
+    server.Join();
+    EXPECT_EQ(server.Received(), "mode reader\r\nQuit\r\n");
+  }
+  {
+    SCOPED_TRACE("demanded by a group");
+    LoopbackServer server(Script("200 hi\r\n", {{"mode reader", "200 ok\r\n"},
+                                                {"Group private", "450 authorization\r\n"},
+                                                {"Group public", "211 1 1 1 public\r\n"}}));
+    TNNTP client;
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.Connect();
+    EXPECT_THROW(client.SelectGroup("private"), ENNTPLoginRequired);
+    client.SelectGroup("public");
+    EXPECT_EQ(client.LastArticle(), 1u);
+    client.Disconnect();
+    server.Join();
+    EXPECT_EQ(server.Received(), "mode reader\r\nGroup private\r\nGroup public\r\nQuit\r\n");
+  }
 }
 
 TEST_F(NNTPTest, SelectGroupReadsTheNumbersOrLeavesThemOnFailure) {
@@ -284,7 +412,8 @@ TEST_F(NNTPTest, RetrieveArticleByNumber) {
   message::TMessage message;
   ASSERT_TRUE(client.RetrieveArticle(7, "", message));
   EXPECT_EQ(client.ArticleNumber(), 7u);
-  EXPECT_EQ(client.ArticleMessageId(), "<m@x> article");
+  EXPECT_EQ(client.ArticleMessageId(), "<m@x>")
+      << "the words after the Message-ID are not part of it";
   EXPECT_EQ(message.Subject, "hi");
   EXPECT_EQ(message.Headers.Count(), 2);
   EXPECT_EQ(message.Body.Lines(), (std::vector<std::string>{"line one", ".dot"}));

@@ -382,6 +382,7 @@ class FakeMainView : public app::IMainView {
   ui::ISaveDialog& dlgSave() override { return Save; }
   int RightPaneHeight() const override { return 420; }
   void Show() override { ++ShowCount; }
+  void SetCaption(const std::string& caption) override { Caption = caption; }
 
   FakeTree Tree;
   FakeListView Groups;
@@ -393,6 +394,7 @@ class FakeMainView : public app::IMainView {
   FakeMenu Servers;
   FakeSaveDialog Save;
   int ShowCount = 0;
+  std::string Caption = "Quillpost";
   // Clicks on the fixed "&Servers" commands, by caption.
   std::vector<std::string> CommandClicks;
 };

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +20,17 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(FPath, ignored);
+}
+
+std::vector<std::string> EntriesStartingWith(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> entries;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    if (it->path().filename().string().starts_with(prefix)) entries.push_back(it->path().string());
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
 }
 
 std::string ReadWholeFile(const std::string& path) {

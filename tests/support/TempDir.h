@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qp::test {
 
@@ -21,6 +22,10 @@ class TempDir {
  private:
   std::string FPath;
 };
+
+// The entries of folder whose names start with prefix, as full paths, sorted; none when the
+// folder cannot be read.
+std::vector<std::string> EntriesStartingWith(const std::string& folder, const std::string& prefix);
 
 // The whole content of a file; "" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);

@@ -276,6 +276,10 @@ void TMainWindow::Show() {
   show();
 }
 
+void TMainWindow::SetCaption(const std::string& caption) {
+  setWindowTitle(ui::ToQ(caption));
+}
+
 void TMainWindow::closeEvent(QCloseEvent* event) {
   Call(&TfrmMain::FormClose);
   event->accept();

@@ -51,6 +51,7 @@ class TMainWindow : public QMainWindow, public IMainView {
   ui::ISaveDialog& dlgSave() override { return *FSave; }
   int RightPaneHeight() const override;
   void Show() override;
+  void SetCaption(const std::string& caption) override;
 
   // The command's action by name ("actExit"), or nullptr.
   QAction* Action(const std::string& name) const;

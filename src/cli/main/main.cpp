@@ -18,5 +18,5 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "fetch") return qp::cli::RunFetchCommand(args, std::cout, std::cerr);
   if (command == "feed") return qp::cli::RunFeedCommand(args, std::cout, std::cerr);
-  return qp::cli::RunNewsCommand(args, std::cout, std::cerr);
+  return qp::cli::RunNewsCommand(args, std::cin, std::cout, std::cerr);
 }

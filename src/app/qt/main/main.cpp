@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QFile>
+#include <QStandardPaths>
 
 #include "app/Start.h"
 #include "app/qt/QtForms.h"
@@ -20,7 +22,12 @@ int main(int argc, char** argv) {
   });
   qp::ui::QtWindowSystem windowSystem;
   qp::app::TQtFormFactory forms(windowSystem);
-  const int exitCode = qp::app::RunProgram(windowSystem, forms);
+  // The user's data folder: ~/.local/share/Quillpost ($XDG_DATA_HOME/Quillpost).
+  const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  const std::string userData =
+      dataHome.isEmpty() ? std::string() : QFile::encodeName(dataHome + "/Quillpost").toStdString();
+  const int exitCode = qp::app::RunProgram(
+      windowSystem, forms, qp::app::ChooseStartFolders(qp::ExecutableFolder(), userData));
   windowSystem.App().MainWindow = nullptr;
   return exitCode;
 }
