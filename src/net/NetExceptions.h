@@ -175,8 +175,6 @@ QP_SOCKS_ERROR(ESocksServerConnectionRefusedError, "Connection refused.")
 QP_SOCKS_ERROR(ESocksServerTTLExpiredError, "TTL expired.")
 QP_SOCKS_ERROR(ESocksServerCommandError, "Command not supported.")
 QP_SOCKS_ERROR(ESocksServerAddressError, "Address type not supported.")
-// Raised for every proxy version until the negotiation itself is built.
-QP_SOCKS_ERROR(ESocksNotAvailable, "SOCKS proxy negotiation is not available in this build.")
 
 #undef QP_SOCKS_ERROR
 
