@@ -42,6 +42,18 @@ void DeletePlainFiles(const std::string& folder) {
   }
 }
 
+// The dialog's SOCKS settings in the shape of a client's.
+void CopySocksSettings(const dialogs::TSocksSettings& settings, net::TSocksInfo& socks) {
+  static constexpr net::TSocksVersion kVersions[] = {net::svSocks4, net::svSocks4A, net::svSocks5};
+  socks.Version =
+      settings.UseSocks ? kVersions[static_cast<int>(settings.Version)] : net::svNoSocks;
+  socks.Host = settings.Host;
+  socks.Port = settings.Port;
+  socks.Authentication = settings.Authenticate ? net::saUsernamePassword : net::saNoAuthentication;
+  socks.Username = settings.Username;
+  socks.Password = settings.Password;
+}
+
 }  // namespace
 
 std::string ReportErrorText(const std::string& message) {
@@ -258,8 +270,25 @@ void TfrmMain::actExitExecute() {
   WindowSystem.Application().CloseMainWindow();
 }
 
+void TfrmMain::ApplyFirewallSettings() {
+  if (dlgOptions == nullptr) return;
+  const dialogs::TSocksSettings settings = dlgOptions->SocksSettings();
+  CopySocksSettings(settings, netNews->SocksInfo());
+  CopySocksSettings(settings, netHTTP->SocksInfo());
+}
+
 void TfrmMain::actOptionExecute() {
-  if (dlgOptions != nullptr) dlgOptions->ShowModal();
+  if (dlgOptions == nullptr) return;
+  int result = ui::idCancel;
+  try {
+    result = dlgOptions->ShowModal();
+  } catch (...) {
+    // Only "OK" fails (the settings file could not be written): what the user confirmed
+    // still holds for this run.
+    ApplyFirewallSettings();
+    throw;
+  }
+  if (result == ui::idOK) ApplyFirewallSettings();
 }
 
 void TfrmMain::actAboutExecute() {

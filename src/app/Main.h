@@ -119,6 +119,11 @@ class TfrmMain {
   // is still there.
   void RebuildServerMenu();
 
+  // Hands the options dialog's "Firewall" settings to netNews and netHTTP: with "Use SOCKS
+  // Proxy" their next connections go through the proxy, without it straight to the server.
+  // Run at start and whenever "OK" closes the dialog; nothing without the dialog.
+  void ApplyFirewallSettings();
+
   // Appends the line for a caught failure to memLog.
   void ReportError(const std::exception& E);
 
