@@ -39,8 +39,10 @@ TFeedSource ParseArguments(const std::vector<std::string>& args) {
 
 // Fetches the document of a site with the reader's HTTP settings, as the feed update does for
 // each active site, and returns the response body. Until the HTTP client is part of the build it
-// only says so.
-std::unique_ptr<TStream> FetchDocument(const std::string& url) {
+// only says so; its connection is to take the proxy of the connection options.
+std::unique_ptr<TStream> FetchDocument(const std::string& url,
+                                       const TConnectionOptions& connection) {
+  (void)connection;
   throw Exception("cannot fetch '" + url + "': this build reads local files only (--file PATH)");
 }
 
@@ -69,7 +71,8 @@ const char* FormatName(feed::TFeedFormat format) {
 
 }  // namespace
 
-int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const TConnectionOptions& connection) {
   TFeedSource source;
   try {
     source = ParseArguments(args);
@@ -79,7 +82,7 @@ int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std:
   }
   try {
     const std::unique_ptr<TStream> document =
-        source.IsFile ? OpenDocumentFile(source.Site) : FetchDocument(source.Site);
+        source.IsFile ? OpenDocumentFile(source.Site) : FetchDocument(source.Site, connection);
     feed::TXMLDocument xmlDoc;
     TListedSiteNode siteNode;
     feed::TNewsCollection feedItems;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConnectionOptions.h"
+
 namespace qp::cli {
 
 // The usage lines of the command, as printed for bad usage.
@@ -16,6 +18,7 @@ extern const char* const FeedUsage;
 
 // Runs the command with its arguments (those after "feed"); writes results to out and
 // failures to err. Returns the process exit code: 0 on success, 1 on a failure, 2 on bad usage.
-int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const TConnectionOptions& connection = {});
 
 }  // namespace qp::cli

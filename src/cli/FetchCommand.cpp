@@ -18,7 +18,8 @@ void WriteResponseHead(http::THTTP& client, std::ostream& err) {
 
 }  // namespace
 
-int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const TConnectionOptions& connection) {
   std::string url;
   bool headers = false;
   for (const std::string& arg : args) {
@@ -41,6 +42,7 @@ int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std
   // The reader's feed client: every property keeps its default, which is the reader's value
   // (reads wait without a time limit, as in the window).
   http::THTTP client;
+  ApplyConnectionOptions(connection, client);
   TMemoryStream body;
   try {
     client.Get(url, body);

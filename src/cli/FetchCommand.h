@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConnectionOptions.h"
+
 namespace qp::cli {
 
 // The usage line of the command, as printed for bad usage.
@@ -17,6 +19,7 @@ extern const char* const FetchUsage;
 // with --headers the status line and the response header lines go to err first, one per
 // line. A failure writes its message to err. Returns the process exit code: 0 on success
 // (a 401 without retry included, as in the reader), 1 on a failure, 2 on bad usage.
-int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const TConnectionOptions& connection = {});
 
 }  // namespace qp::cli

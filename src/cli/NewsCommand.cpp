@@ -218,7 +218,8 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
 
 }  // namespace
 
-int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const TConnectionOptions& connection) {
   Options o;
   try {
     o = ParseArguments(args);
@@ -230,6 +231,7 @@ int RunNewsCommand(const std::vector<std::string>& args, std::ostream& out, std:
   try {
     news.Host = o.host;
     news.Port = o.port;
+    ApplyConnectionOptions(connection, news);
     // A server that stops answering ends the command instead of holding it forever.
     news.ReadTimeout = ReadTimeoutMs;
     if (o.login) {

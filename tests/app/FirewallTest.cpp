@@ -12,6 +12,7 @@
 #include "support/FakeWindowSystem.h"
 #include "support/LoopbackServer.h"
 #include "support/NewsServer.h"
+#include "support/SocksScript.h"
 #include "support/TempDir.h"
 
 namespace qp::app {
@@ -20,23 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::LoopbackServer;
 using test::PeerSession;
-
-// A SOCKS 5 proxy that grants the connect request and then plays the server itself: it
-// records the host and port asked for and hands the session to server.
-LoopbackServer::Handler Socks5Proxy(std::string& target, LoopbackServer::Handler server) {
-  return [&target, server = std::move(server)](PeerSession& s) {
-    if (s.ReadBytes(3) != std::string("\x05\x01\x00", 3)) return;
-    s.Send(std::string("\x05\x00", 2));
-    const std::string head = s.ReadBytes(5);
-    if (head.size() != 5) return;
-    const std::string rest = s.ReadBytes(static_cast<unsigned char>(head[4]) + 2u);
-    target = rest.substr(0, rest.size() - 2) + ":" +
-             std::to_string(static_cast<unsigned char>(rest[rest.size() - 2]) * 256 +
-                            static_cast<unsigned char>(rest.back()));
-    s.Send(std::string("\x05\x00\x00\x01\x7f\x00\x00\x01\x00\x00", 10));
-    server(s);
-  };
-}
 
 LoopbackServer::Handler HttpServer() {
   return [](PeerSession& s) {
@@ -124,7 +108,7 @@ class FirewallTest : public ::testing::Test {
 TEST_F(FirewallTest, OkWithSocksSendsUsenetAndFeedsThroughTheProxy) {
   LoopbackServer news(test::NewsServer({{"List", kList}}));
   std::string newsTarget, feedTarget;
-  LoopbackServer newsProxy(Socks5Proxy(newsTarget, test::NewsServer({{"List", kList}})));
+  LoopbackServer newsProxy(test::Socks5Granting(newsTarget, test::NewsServer({{"List", kList}})));
   SetServer(news.Port());
   SetOptions(true, newsProxy.Port(), ui::idOK);
   ChooseServer();
@@ -141,7 +125,7 @@ TEST_F(FirewallTest, OkWithSocksSendsUsenetAndFeedsThroughTheProxy) {
       << "the status bar names the server and the proxy";
 
   LoopbackServer feed(HttpServer());
-  LoopbackServer feedProxy(Socks5Proxy(feedTarget, HttpServer()));
+  LoopbackServer feedProxy(test::Socks5Granting(feedTarget, HttpServer()));
   SetOptions(true, feedProxy.Port(), ui::idOK);
   EXPECT_EQ(Fetch(feed), "feed");
   EXPECT_EQ(feedTarget, "127.0.0.1:" + std::to_string(feed.Port()));
