@@ -90,6 +90,18 @@ class ELineTooLong : public ETCPConnectionError {
                                    static_cast<long long>(limit))) {}
 };
 
+// TLS: a handshake or a TLS session that failed; the message names the host and the reason.
+class ETLSError : public ENetException {
+ public:
+  using ENetException::ENetException;
+};
+
+// The server's certificate did not verify (untrusted, expired, issued for another name).
+class ETLSCertificateError : public ETLSError {
+ public:
+  using ETLSError::ETLSError;
+};
+
 // Socket stack and socket object.
 
 class EInvalidSocket : public ENetException {
