@@ -121,6 +121,12 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
   // Every other property of netHTTP keeps its default, which is the reader's value (port 80,
   // cookies allowed, HTTP/1.1, the reader's Accept and User-Agent).
   netHTTP->ReadTimeout = 0;
+  // Feeds move, often from http:// to https://: the new place is fetched and the move logged.
+  netHTTP->HandleRedirects = true;
+  netHTTP->RedirectMaximum = 15;
+  netHTTP->OnRedirect = [this](http::THTTP&, std::string& dest, int&, bool&, http::THTTPMethod&) {
+    memLog.Add("Moved to " + dest);
+  };
 }
 
 TfrmMain::~TfrmMain() = default;

@@ -94,7 +94,8 @@ class TfrmMain {
   // the article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
   // The HTTP client of the feed update: reads wait without limit, cookies are kept for the
-  // run, redirects are not followed; no progress events are handled.
+  // run, redirects are followed (at most RedirectMaximum, each move logged "Moved to " and
+  // the new URL); no progress events are handled.
   std::unique_ptr<http::THTTP> netHTTP;
   std::unique_ptr<message::TMessage> netMsg;
   std::unique_ptr<net::TAntiFreeze> AntiFreeze1;

@@ -13,6 +13,7 @@
 #include "support/LoopbackServer.h"
 #include "support/NewsServer.h"
 #include "support/SocksScript.h"
+#include "support/TLSPeer.h"
 #include "support/TempDir.h"
 
 namespace qp::app {
@@ -34,10 +35,10 @@ LoopbackServer::Handler HttpServer() {
 const char* const kList = "215 list\r\nalt.proxied 3 1 y\r\n.\r\n";
 
 // The main window over fakes, with the options dialog on a settings file in a temporary
-// folder and one server row "Local" at 127.0.0.1.
-class FirewallTest : public ::testing::Test {
+// folder and one server row "Local".
+class ConnectionsTest : public ::testing::Test {
  protected:
-  FirewallTest() : Form(WindowSystem, View), Options(OptionsView, Dir.File("quillpost.INI")) {
+  ConnectionsTest() : Form(WindowSystem, View), Options(OptionsView, Dir.File("quillpost.INI")) {
     fs::create_directories(Dir.File("data"));
     store::News().Disconnect();
     store::News().SetDirectory(Dir.File("data/"));
@@ -49,14 +50,14 @@ class FirewallTest : public ::testing::Test {
     Form.dlgOptions = &Options;
     Form.FormCreate();
   }
-  ~FirewallTest() override {
+  ~ConnectionsTest() override {
     Form.FormClose();
     Form.FormDestroy();
     Subs.reset();
     store::News().Disconnect();
   }
 
-  void SetServer(int port) {
+  void SetServer(int port, const std::string& address = "127.0.0.1") {
     store::TTable servers;
     servers.DatabaseName = "News";
     servers.TableName = "Servers.DAT";
@@ -66,8 +67,8 @@ class FirewallTest : public ::testing::Test {
     } else {
       servers.Insert();
       servers.FieldByName("Name").SetAsString("Local");
-      servers.FieldByName("Address").SetAsString("127.0.0.1");
     }
+    servers.FieldByName("Address").SetAsString(address);
     servers.FieldByName("Port").SetAsInteger(port);
     servers.Post();
     Form.BuildServerMenu();
@@ -105,7 +106,7 @@ class FirewallTest : public ::testing::Test {
   dialogs::TdlgOptions Options;
 };
 
-TEST_F(FirewallTest, OkWithSocksSendsUsenetAndFeedsThroughTheProxy) {
+TEST_F(ConnectionsTest, OkWithSocksSendsUsenetAndFeedsThroughTheProxy) {
   LoopbackServer news(test::NewsServer({{"List", kList}}));
   std::string newsTarget, feedTarget;
   LoopbackServer newsProxy(test::Socks5Granting(newsTarget, test::NewsServer({{"List", kList}})));
@@ -132,7 +133,7 @@ TEST_F(FirewallTest, OkWithSocksSendsUsenetAndFeedsThroughTheProxy) {
   EXPECT_EQ(feed.Accepted(), 0);
 }
 
-TEST_F(FirewallTest, WithoutSocksOrAfterCancelTheConnectionsGoDirect) {
+TEST_F(ConnectionsTest, WithoutSocksOrAfterCancelTheConnectionsGoDirect) {
   LoopbackServer news(test::NewsServer({{"List", kList}}));
   LoopbackServer feed(HttpServer(), 2);
   LoopbackServer unusedProxy([](PeerSession&) {});
@@ -147,6 +148,38 @@ TEST_F(FirewallTest, WithoutSocksOrAfterCancelTheConnectionsGoDirect) {
   EXPECT_EQ(Fetch(feed), "feed");
   EXPECT_EQ(unusedProxy.Accepted(), 0);
   EXPECT_EQ(news.Accepted(), 1);
+}
+
+TEST_F(ConnectionsTest, AnNntpsServerRowIsReadOverTLS) {
+  LoopbackServer news(test::NewsServer({{"List", kList}}));
+  test::TestPKI pki(Dir.Path());
+  test::TLSFront front(pki.Issue("news", "DNS:localhost"), news.Port());
+  Form.netNews->CAFile = pki.CAFile();
+  SetServer(119, "nntps://localhost:" + std::to_string(front.Port()));
+  ChooseServer();
+  EXPECT_EQ(SubsView.Groups.Captions(), (std::vector<std::string>{"alt.proxied"}));
+  EXPECT_TRUE(View.Log.Lines().Lines().empty());
+  Form.FormClose();
+  news.Join();
+  EXPECT_EQ(news.Received(), "mode reader\r\nList\r\nQuit\r\n");
+}
+
+TEST_F(ConnectionsTest, AFeedThatMovedIsFetchedAndTheMoveLogged) {
+  std::string location;
+  LoopbackServer site([&location](PeerSession& s) {
+    while (!s.ReadLine().empty()) {
+    }
+    s.Send("HTTP/1.1 301 Moved Permanently\r\nLocation: " + location +
+           "\r\nContent-Length: 0\r\n\r\n");
+    while (!s.ReadLine().empty()) {
+    }
+    s.Send("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nfeed");
+  });
+  location = "/rss/new.xml";
+  EXPECT_EQ(Fetch(site), "feed");
+  EXPECT_EQ(View.Log.Lines().Lines(),
+            (std::vector<std::string>{"Moved to http://127.0.0.1:" + std::to_string(site.Port()) +
+                                      "/rss/new.xml"}));
 }
 
 }  // namespace
