@@ -1,5 +1,7 @@
 #include "cli/ConnectionOptions.h"
 
+#include <fstream>
+
 #include "base/Exception.h"
 #include "base/SysUtils.h"
 
@@ -7,7 +9,7 @@ namespace qp::cli {
 
 const char* const ConnectionUsage =
     "options before the command: [--socks socks5://[USER:PASSWORD@]HOST:PORT]"
-    " (also socks4:// and socks4a://)\n";
+    " (also socks4:// and socks4a://) [--ca-file PATH]\n";
 
 namespace {
 
@@ -80,9 +82,17 @@ TConnectionOptions TakeConnectionOptions(std::vector<std::string>& args) {
   std::size_t used = 0;
   while (used < args.size() && args[used].size() > 1 && args[used][0] == '-') {
     const std::string& option = args[used];
-    if (option != "--socks") throw Exception("unknown option " + option + " before the command");
+    if (option != "--socks" && option != "--ca-file")
+      throw Exception("unknown option " + option + " before the command");
     if (used + 1 >= args.size()) throw Exception(option + " needs a value");
-    ParseSocksURL(args[used + 1], options);
+    const std::string& value = args[used + 1];
+    if (option == "--socks") {
+      ParseSocksURL(value, options);
+    } else {
+      std::ifstream file(value);
+      if (!file) throw Exception("--ca-file: cannot read '" + value + "'");
+      options.CAFile = value;
+    }
     used += 2;
   }
   args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(used));
@@ -99,6 +109,7 @@ void ApplyConnectionOptions(const TConnectionOptions& options, net::TTCPClient& 
   socks.Authentication = options.SocksVersion == net::svSocks5 && !options.SocksUser.empty()
                              ? net::saUsernamePassword
                              : net::saNoAuthentication;
+  client.CAFile = options.CAFile;
 }
 
 }  // namespace qp::cli

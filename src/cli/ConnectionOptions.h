@@ -22,6 +22,8 @@ struct TConnectionOptions {
   int SocksPort = 0;
   std::string SocksUser;
   std::string SocksPassword;
+  // A PEM file of certificate authorities trusted besides the system's store, for TLS.
+  std::string CAFile;
 };
 
 // Reads a proxy URL: "socks4://", "socks4a://" or "socks5://" (letter case ignored), an
@@ -32,10 +34,11 @@ void ParseSocksURL(const std::string& url, TConnectionOptions& options);
 
 // Takes the leading options off args (so that args then starts with the command) and returns
 // what they set. Throws Exception for an unknown option before the command, one without its
-// value, or a proxy URL ParseSocksURL refuses.
+// value, a proxy URL ParseSocksURL refuses, or a CA file that cannot be read.
 TConnectionOptions TakeConnectionOptions(std::vector<std::string>& args);
 
-// Gives client the proxy of options (a SOCKS 5 proxy with a user name logs in with it).
+// Gives client the proxy of options (a SOCKS 5 proxy with a user name logs in with it) and
+// the extra certificate authorities.
 void ApplyConnectionOptions(const TConnectionOptions& options, net::TTCPClient& client);
 
 }  // namespace qp::cli

@@ -43,6 +43,11 @@ int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std
   // (reads wait without a time limit, as in the window).
   http::THTTP client;
   ApplyConnectionOptions(connection, client);
+  // As the feed update does: a document that moved is fetched from its new place.
+  client.HandleRedirects = true;
+  client.OnRedirect = [&err](http::THTTP&, std::string& dest, int&, bool&, http::THTTPMethod&) {
+    err << "quillpost-cli: Moved to " << dest << '\n';
+  };
   TMemoryStream body;
   try {
     client.Get(url, body);

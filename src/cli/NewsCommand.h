@@ -1,9 +1,11 @@
 // The "news" command of quillpost-cli: talks to one NNTP server with the same client the
 // window uses and prints what it finds as JSON, one object per line.
 //
-//   news [--user U --password P] HOST[:PORT] groups
-//   news [--user U --password P] HOST[:PORT] overview GROUP
-//   news [--user U --password P] HOST[:PORT] article GROUP NUMBER [--save DIR]
+//   news [--user U --password P] SERVER groups
+//   news [--user U --password P] SERVER overview GROUP
+//   news [--user U --password P] SERVER article GROUP NUMBER [--save DIR]
+//
+// SERVER is HOST[:PORT] (port 119, TLS at port 563) or nntps://HOST[:PORT] (TLS, port 563).
 #pragma once
 
 #include <ostream>

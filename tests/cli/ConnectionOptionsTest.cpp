@@ -8,6 +8,8 @@
 #include "cli/NewsCommand.h"
 #include "support/NewsServer.h"
 #include "support/SocksScript.h"
+#include "support/TLSPeer.h"
+#include "support/TempDir.h"
 
 namespace qp::cli {
 namespace {
@@ -98,6 +100,73 @@ TEST(ConnectionOptions, NewsAndFetchGoThroughTheProxy) {
   EXPECT_EQ(body.str(), "rss");
   fetchProxy.Join();
   EXPECT_EQ(fetchTarget, "feeds.example:80");
+}
+
+class SecureCommandTest : public ::testing::Test {
+ protected:
+  SecureCommandTest() : PKI(Dir.Path()), Certificate(PKI.Issue("server", "DNS:localhost")) {
+    std::vector<std::string> args = {"--ca-file", PKI.CAFile(), "news"};
+    Options = TakeConnectionOptions(args);
+  }
+  test::TempDir Dir;
+  test::TestPKI PKI;
+  test::CertificateFiles Certificate;
+  TConnectionOptions Options;
+};
+
+TEST_F(SecureCommandTest, CAFileMustBeReadable) {
+  EXPECT_EQ(Options.CAFile, PKI.CAFile());
+  std::vector<std::string> args = {"--ca-file", Dir.File("none.pem"), "news"};
+  try {
+    TakeConnectionOptions(args);
+    ADD_FAILURE() << "accepted";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "--ca-file: cannot read '" + Dir.File("none.pem") + "'");
+  }
+}
+
+TEST_F(SecureCommandTest, NewsOverNntps) {
+  LoopbackServer server(test::NewsServer({{"List", "215 list\r\nalt.tls 5 1 y\r\n.\r\n"}}));
+  test::TLSFront front(Certificate, server.Port());
+  std::ostringstream out, err;
+  EXPECT_EQ(RunNewsCommand({"nntps://localhost:" + std::to_string(front.Port()), "groups"}, out,
+                           err, Options),
+            0)
+      << err.str();
+  EXPECT_EQ(out.str(), "{\"name\":\"alt.tls\",\"high\":5,\"low\":1,\"status\":\"y\"}\n");
+
+  // Without the CA the server's certificate is not trusted, and the message says why.
+  test::TLSFront untrusted(Certificate, server.Port());
+  std::ostringstream none, failure;
+  EXPECT_EQ(RunNewsCommand({"nntps://localhost:" + std::to_string(untrusted.Port()), "groups"},
+                           none, failure),
+            1);
+  EXPECT_EQ(failure.str(),
+            "quillpost-cli: TLS: certificate verify failed for localhost: unable to get local "
+            "issuer certificate\n");
+}
+
+TEST_F(SecureCommandTest, FetchFollowsAMoveToHttps) {
+  LoopbackServer secure([](PeerSession& s) {
+    while (!s.ReadLine().empty()) {
+    }
+    s.Send("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n<rss/>");
+    s.Close();
+  });
+  test::TLSFront front(Certificate, secure.Port());
+  const std::string target = "https://localhost:" + std::to_string(front.Port()) + "/rss";
+  LoopbackServer old([&target](PeerSession& s) {
+    while (!s.ReadLine().empty()) {
+    }
+    s.Send("HTTP/1.1 301 Moved\r\nLocation: " + target + "\r\nContent-Length: 0\r\n\r\n");
+    s.WaitClosed();
+  });
+  std::ostringstream out, err;
+  EXPECT_EQ(RunFetchCommand({"http://127.0.0.1:" + std::to_string(old.Port()) + "/rss"}, out, err,
+                            Options),
+            0);
+  EXPECT_EQ(out.str(), "<rss/>");
+  EXPECT_EQ(err.str(), "quillpost-cli: Moved to " + target + "\n");
 }
 
 }  // namespace
