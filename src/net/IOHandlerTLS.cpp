@@ -163,7 +163,12 @@ class TIOHandlerTLS::TSession {
   std::string Failure;      // the TLS session broke
 };
 
-TIOHandlerTLS::TIOHandlerTLS() = default;
+TIOHandlerTLS::TIOHandlerTLS() {
+  // Every send is one or more whole TLS records, so there is nothing to gain from Nagle's
+  // algorithm, only a record (the first request after the handshake's last flight) held back
+  // until the server acknowledges what went before.
+  UseNagle = false;
+}
 
 TIOHandlerTLS::~TIOHandlerTLS() {
   try {

@@ -5,6 +5,8 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -147,6 +149,8 @@ void TLSFront::ServeOn(int fd) {
     ++FFailed;
     return;
   }
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   std::unique_ptr<SSL, SslFree> ssl(SSL_new(context.get()));
   SSL_set_fd(ssl.get(), fd);
   // A client that never finishes the handshake must not hold the thread.
