@@ -27,22 +27,6 @@ namespace {
 constexpr int kLines = 100000;
 constexpr std::size_t kBodySize = 100 * 1000 * 1000;
 
-std::string OverviewListing() {
-  std::string s;
-  s.reserve(kLines * 160);
-  char line[512];
-  for (int i = 1; i <= kLines; ++i) {
-    const int n = std::snprintf(
-        line, sizeof line,
-        "%d\tRe: Benchmark subject number %d about something\tSomeone <user%d@example.org>\t"
-        "Sun, 05 Jan 2003 14:%02d:%02d +0100\t<msg%d@example.org>\t<ref%d@example.org>\t%d\t%d\t"
-        "Xref: news alt.bench:%d\r\n",
-        i, i, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
-    s.append(line, static_cast<std::size_t>(n));
-  }
-  return s + ".\r\n";
-}
-
 // One accepted connection, plain or TLS.
 class Channel {
  public:
@@ -194,7 +178,7 @@ int main() {
   qp::test::TestPKI pki(dir.Path());
   Server server(pki.Issue("bench", "DNS:localhost"));
 
-  const std::string listing = OverviewListing();
+  const std::string listing = qp::bench::OverviewListing(kLines);
   const double listingMB = static_cast<double>(listing.size()) / 1e6;
   double plain = 1e9, tls = 1e9;
   for (int round = 0; round < 3; ++round) {  // best of three for each

@@ -186,7 +186,9 @@ void TIOHandlerTLS::CloseHandler() {
   if (FSession && Binding() != nullptr && !TIOHandlerSocket::Connecting()) {
     FSession->Shutdown(*Binding());
   }
-  FSession.reset();
+  // A handshake in progress (this is a handler run by its wait) still holds the session; it
+  // goes with the next connect, and the handshake's wait fails on the closed socket.
+  if (!FHandshaking) FSession.reset();
   TIOHandlerSocket::CloseHandler();
 }
 
