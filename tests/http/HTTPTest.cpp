@@ -503,18 +503,6 @@ TEST_F(HTTPSTest, RedirectFromHttpToHttpsOnAnotherPort) {
   EXPECT_EQ(secure.Received(), "GET /feed.xml HTTP/1.1\r\nHost: localhost\r\n" + kHead + "\r\n");
 }
 
-TEST_F(HTTPSTest, CertificateFailureNamesTheHost) {
-  LoopbackServer server(ServeEach(Counted("200 OK", "x")));
-  test::TLSFront front(PKI.Issue("elsewhere", "DNS:news.example"), server.Port());
-  try {
-    client.Get("https://localhost:" + std::to_string(front.Port()) + "/", body);
-    ADD_FAILURE() << "no exception";
-  } catch (const net::ETLSCertificateError& e) {
-    EXPECT_EQ(e.Message(), "TLS: certificate verify failed for localhost: hostname mismatch");
-  }
-  EXPECT_FALSE(client.Connected());
-}
-
 // The known fault: "/x" was split as a path and requested as "//x".
 TEST_F(HTTPTest, RelativeLocationsAreTakenAgainstTheRequest) {
   struct Row {

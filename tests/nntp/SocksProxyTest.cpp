@@ -48,30 +48,5 @@ TEST(SocksProxy, ListsGroupsThroughMicrosocks) {
   }
 }
 
-TEST(SocksProxy, MicrosocksRefusesAWrongPassword) {
-  test::MicrosocksProcess proxy("reader", "s3cret");
-  if (!proxy.Running()) GTEST_SKIP() << "no SOCKS 5 server: " << proxy.Problem();
-  TNNTP client;
-  client.Host = "127.0.0.1";
-  client.Port = 119;
-  client.ReadTimeout = 10000;
-  net::TSocksInfo& socks = client.SocksInfo();
-  socks.Version = net::svSocks5;
-  socks.Host = "127.0.0.1";
-  socks.Port = proxy.Port();
-  socks.Authentication = net::saUsernamePassword;
-  socks.Username = "reader";
-  socks.Password = "wrong";
-  try {
-    client.Connect();
-    FAIL() << "connected with a wrong password";
-  } catch (const net::ESocksError& e) {
-    // microsocks either answers the login with a failure or closes the connection.
-    EXPECT_TRUE(e.Message() == "Authentication error to socks server." ||
-                e.Message() == "Socks server did not respond.")
-        << e.Message();
-  }
-}
-
 }  // namespace
 }  // namespace qp::nntp
