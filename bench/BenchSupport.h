@@ -43,6 +43,25 @@ class OneShotServer {
   std::thread FThread;
 };
 
+// The overview listing of a group of lines articles as a news server sends it after "224":
+// one tab-separated line per article (number, subject, from, date, message id, references,
+// bytes, lines, Xref), then the "." line.
+inline std::string OverviewListing(int lines) {
+  std::string s;
+  s.reserve(static_cast<std::size_t>(lines) * 160);
+  char line[512];
+  for (int i = 1; i <= lines; ++i) {
+    const int n = std::snprintf(
+        line, sizeof line,
+        "%d\tRe: Benchmark subject number %d about something\tSomeone <user%d@example.org>\t"
+        "Sun, 05 Jan 2003 14:%02d:%02d +0100\t<msg%d@example.org>\t<ref%d@example.org>\t%d\t%d\t"
+        "Xref: news alt.bench:%d\r\n",
+        i, i, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
+    s.append(line, static_cast<std::size_t>(n));
+  }
+  return s + ".\r\n";
+}
+
 // Prints the closing line every benchmark ends with; ratio and target are "higher is better".
 inline void PrintResult(const char* name, double value, const char* unit, double ratio,
                         double target) {

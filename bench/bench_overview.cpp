@@ -20,22 +20,6 @@ namespace {
 
 constexpr int kLines = 100000;
 
-std::string OverviewListing() {
-  std::string s;
-  s.reserve(kLines * 160);
-  char line[512];
-  for (int i = 1; i <= kLines; ++i) {
-    const int n = std::snprintf(
-        line, sizeof line,
-        "%d\tRe: Benchmark subject number %d about something\tSomeone <user%d@example.org>\t"
-        "Sun, 05 Jan 2003 14:%02d:%02d +0100\t<msg%d@example.org>\t<ref%d@example.org>\t%d\t%d\t"
-        "Xref: news alt.bench:%d\r\n",
-        i, i, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
-    s.append(line, static_cast<std::size_t>(n));
-  }
-  return s + ".\r\n";
-}
-
 // Serves connections one after another: either the news dialogue or, in raw mode, just the
 // listing bytes followed by a close.
 class Server {
@@ -117,7 +101,7 @@ double CliSeconds(Server& server) {
 }  // namespace
 
 int main() {
-  const std::string listing = OverviewListing();
+  const std::string listing = qp::bench::OverviewListing(kLines);
   const double mb = static_cast<double>(listing.size()) / 1e6;
   std::printf("listing: %d overview lines, %.1f MB\n", kLines, mb);
   Server server(listing);

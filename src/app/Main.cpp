@@ -45,6 +45,18 @@ std::string MakeScratchFolder(const std::string& tempFolder) {
   return std::string(name.data()) + "/";
 }
 
+// The dialog's SOCKS settings in the shape of a client's.
+void CopySocksSettings(const dialogs::TSocksSettings& settings, net::TSocksInfo& socks) {
+  static constexpr net::TSocksVersion kVersions[] = {net::svSocks4, net::svSocks4A, net::svSocks5};
+  socks.Version =
+      settings.UseSocks ? kVersions[static_cast<int>(settings.Version)] : net::svNoSocks;
+  socks.Host = settings.Host;
+  socks.Port = settings.Port;
+  socks.Authentication = settings.Authenticate ? net::saUsernamePassword : net::saNoAuthentication;
+  socks.Username = settings.Username;
+  socks.Password = settings.Password;
+}
+
 }  // namespace
 
 TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
@@ -79,6 +91,10 @@ TfrmMain::TfrmMain(ui::IWindowSystem& windowSystem, IMainView& view)
   netNews->OnWorkEnd = [this](TComponent& sender, TWorkMode mode) { netNewsWorkEnd(sender, mode); };
   netNews->OnDisconnected = [this](TComponent&) { netNewsDisconnected(); };
   feed::PrepareFeedClient(*netHTTP);
+  // Feeds move, often from http:// to https://: the new place is fetched and the move logged.
+  netHTTP->OnRedirect = [this](http::THTTP&, std::string& dest, int&, bool&, http::THTTPMethod&) {
+    memLog.Add("Moved to " + dest);
+  };
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -218,8 +234,25 @@ void TfrmMain::actExitExecute() {
   WindowSystem.Application().CloseMainWindow();
 }
 
+void TfrmMain::ApplyFirewallSettings() {
+  if (dlgOptions == nullptr) return;
+  const dialogs::TSocksSettings settings = dlgOptions->SocksSettings();
+  CopySocksSettings(settings, netNews->SocksInfo());
+  CopySocksSettings(settings, netHTTP->SocksInfo());
+}
+
 void TfrmMain::actOptionExecute() {
-  if (dlgOptions != nullptr) dlgOptions->ShowModal();
+  if (dlgOptions == nullptr) return;
+  int result = ui::idCancel;
+  try {
+    result = dlgOptions->ShowModal();
+  } catch (...) {
+    // Only "OK" fails (the settings file could not be written): what the user confirmed
+    // still holds for this run.
+    ApplyFirewallSettings();
+    throw;
+  }
+  if (result == ui::idOK) ApplyFirewallSettings();
 }
 
 void TfrmMain::actAboutExecute() {

@@ -103,8 +103,9 @@ class TfrmMain {
   // the article last retrieved, and the anti-freeze that keeps the window alive during waits.
   std::unique_ptr<nntp::TNNTP> netNews;
   // The HTTP client of the feed update: reads wait without limit, cookies are kept for the
-  // run, redirects are not followed, a login request is answered with the credentials written
-  // in the site's URL; no progress events are handled.
+  // run, redirects are followed (at most RedirectMaximum, each move logged "Moved to " and
+  // the new URL), a login request is answered with the credentials written in the site's URL;
+  // no progress events are handled.
   std::unique_ptr<http::THTTP> netHTTP;
   // The document each fetched feed is loaded into.
   std::unique_ptr<feed::TXMLDocument> xmlDoc = std::make_unique<feed::TXMLDocument>();
@@ -130,6 +131,11 @@ class TfrmMain {
   // BuildServerMenu again, keeping the checked server checked when a server of that name
   // is still there.
   void RebuildServerMenu();
+
+  // Hands the options dialog's "Firewall" settings to netNews and netHTTP: with "Use SOCKS
+  // Proxy" their next connections go through the proxy, without it straight to the server.
+  // Run at start and whenever "OK" closes the dialog; nothing without the dialog.
+  void ApplyFirewallSettings();
 
   // Appends the line for a caught failure to memLog.
   void ReportError(const std::exception& E);

@@ -16,6 +16,7 @@
 #include "dialogs/Subscribe.h"
 #include "message/AttachmentName.h"
 #include "message/MessageParts.h"
+#include "nntp/ServerAddress.h"
 #include "store/Query.h"
 #include "store/SqlDialect.h"
 #include "ui/ErrorReport.h"
@@ -152,8 +153,11 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
   dlgSubs->ServerID = id;
 
   if (netNews->Connected()) netNews->Disconnect();
-  netNews->Host = ServerAddress;
-  netNews->Port = ServerPort;
+  // "nntps://" in the address, or port 563, asks for TLS from the first byte.
+  const nntp::TServerAddress server = nntp::ServerFromRow(ServerAddress, ServerPort);
+  netNews->Host = server.Host;
+  netNews->Port = server.Port;
+  netNews->UseTLS = server.TLS;
   // A server that needs no login must never see another server's credentials; one that
   // does is logged in at once, as it may list some groups to logged-in readers only.
   netNews->Username = ServerAuthenticate ? ServerLogin : std::string();

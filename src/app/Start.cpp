@@ -56,6 +56,7 @@ int RunProgram(ui::IWindowSystem& windowSystem, IFormFactory& forms, const TStar
   dialogs::TdlgOptions dlgOptions(
       *optionsForm, dialogs::SettingsFileName(folders.SettingsFolder, ExecutableName()));
   frmMain.dlgOptions = &dlgOptions;
+  frmMain.ApplyFirewallSettings();
 
   int exitCode = 0;
   try {

@@ -43,10 +43,16 @@ TFeedSource ParseArguments(const std::vector<std::string>& args) {
 }
 
 // The document of a site, fetched with the reader's HTTP settings as the feed update fetches
-// it. Throws what the fetch throws.
-std::unique_ptr<TStream> FetchDocument(const std::string& url) {
+// it, over the connection the options give; each move is written to err as the window logs it.
+// Throws what the fetch throws.
+std::unique_ptr<TStream> FetchDocument(const std::string& url,
+                                       const TConnectionOptions& connection, std::ostream& err) {
   http::THTTP client;
   feed::PrepareFeedClient(client);
+  ApplyConnectionOptions(connection, client);
+  client.OnRedirect = [&err](http::THTTP&, std::string& dest, int&, bool&, http::THTTPMethod&) {
+    err << "Moved to " << dest << '\n';
+  };
   auto body = std::make_unique<TMemoryStream>();
   feed::FetchFeedDocument(client, url, *body);
   return body;
@@ -97,7 +103,8 @@ const char* FormatName(feed::TFeedFormat format) {
 
 }  // namespace
 
-int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const TConnectionOptions& connection) {
   TFeedSource source;
   try {
     source = ParseArguments(args);
@@ -108,7 +115,7 @@ int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std:
   std::unique_ptr<TStream> document;
   if (!source.IsFile) {
     try {
-      document = FetchDocument(source.Site);
+      document = FetchDocument(source.Site, connection, err);
     } catch (const std::exception& e) {
       err << LogLines(e);
       return 1;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConnectionOptions.h"
+
 namespace qp::cli {
 
 // The usage lines of the command, as printed for bad usage.
@@ -19,6 +21,7 @@ extern const char* const FeedUsage;
 // Runs the command with its arguments (those after "feed"); writes results to out and
 // failures to err (a failed fetch as the line the window's log shows for it). Returns the
 // process exit code: 0 on success, 1 on a failure, 2 on bad usage.
-int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunFeedCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const TConnectionOptions& connection = {});
 
 }  // namespace qp::cli

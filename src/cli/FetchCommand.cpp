@@ -19,7 +19,8 @@ void WriteResponseHead(http::THTTP& client, std::ostream& err) {
 
 }  // namespace
 
-int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                    const TConnectionOptions& connection) {
   std::string url;
   bool headers = false;
   for (const std::string& arg : args) {
@@ -39,10 +40,15 @@ int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std
     err << "quillpost-cli: missing URL\n" << FetchUsage;
     return 2;
   }
-  // The reader's feed client: reads wait without a time limit, as in the window, and a login
-  // request is answered with the credentials written in the URL.
+  // The reader's feed client: reads wait without a time limit, as in the window, a login
+  // request is answered with the credentials written in the URL, and a document that moved is
+  // fetched from its new place.
   http::THTTP client;
   feed::PrepareFeedClient(client);
+  ApplyConnectionOptions(connection, client);
+  client.OnRedirect = [&err](http::THTTP&, std::string& dest, int&, bool&, http::THTTPMethod&) {
+    err << "quillpost-cli: Moved to " << dest << '\n';
+  };
   TMemoryStream body;
   try {
     client.Get(url, body);

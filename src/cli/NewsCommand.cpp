@@ -16,14 +16,16 @@
 #include "message/Message.h"
 #include "message/MessageParts.h"
 #include "nntp/NNTP.h"
+#include "nntp/ServerAddress.h"
 
 namespace qp::cli {
 
 const char* const NewsUsage =
-    "usage: quillpost-cli news [--user U --password P|-] HOST[:PORT] groups\n"
-    "       quillpost-cli news [--user U --password P|-] HOST[:PORT] overview GROUP\n"
-    "       quillpost-cli news [--user U --password P|-] HOST[:PORT] article GROUP NUMBER "
+    "usage: quillpost-cli news [--user U --password P|-] SERVER groups\n"
+    "       quillpost-cli news [--user U --password P|-] SERVER overview GROUP\n"
+    "       quillpost-cli news [--user U --password P|-] SERVER article GROUP NUMBER "
     "[--save DIR]\n"
+    "       SERVER is HOST[:PORT], or nntps://HOST[:PORT] for TLS (port 563)\n"
     "       (--password - reads the password from standard input; without --password it is\n"
     "       taken from QUILLPOST_PASSWORD)\n";
 
@@ -43,11 +45,12 @@ const char* const PasswordVariable = "QUILLPOST_PASSWORD";
 
 struct Options {
   std::string user, password, host, action, group, saveDir;
-  int port = 119;
+  int port = nntp::kNNTPPort;
   uint64_t number = 0;
   bool login = false;
   bool passwordGiven = false;
   bool passwordFromInput = false;
+  bool tls = false;
 };
 
 // A decimal number of up to 64 bits (article numbers need them all); anything else is a
@@ -89,6 +92,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
   }
   if (positional.size() < 2) throw EUsage("missing HOST and action");
   std::string hostPort = positional[0];
+  o.tls = nntp::TakeTLSScheme(hostPort);
+  if (o.tls) o.port = nntp::kNNTPSPort;
   const std::size_t colon = hostPort.rfind(':');
   if (colon != std::string::npos) {
     const uint64_t port = ParseNumber(hostPort.substr(colon + 1), "PORT");
@@ -329,7 +334,7 @@ bool PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
 }  // namespace
 
 int RunNewsCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, const TConnectionOptions& connection) {
   Options o;
   try {
     o = ParseArguments(args);
@@ -350,6 +355,8 @@ int RunNewsCommand(const std::vector<std::string>& args, std::istream& in, std::
   try {
     news.Host = o.host;
     news.Port = o.port;
+    news.UseTLS = o.tls || o.port == nntp::kNNTPSPort;
+    ApplyConnectionOptions(connection, news);
     // A server that stops answering ends the command instead of holding it forever.
     news.ReadTimeout = ReadTimeoutMs;
     if (o.login) {

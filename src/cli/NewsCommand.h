@@ -1,10 +1,11 @@
 // The "news" command of quillpost-cli: talks to one NNTP server with the same client the
 // window uses and prints what it finds as JSON, one object per line.
 //
-//   news [--user U --password P|-] HOST[:PORT] groups
-//   news [--user U --password P|-] HOST[:PORT] overview GROUP
-//   news [--user U --password P|-] HOST[:PORT] article GROUP NUMBER [--save DIR]
+//   news [--user U --password P|-] SERVER groups
+//   news [--user U --password P|-] SERVER overview GROUP
+//   news [--user U --password P|-] SERVER article GROUP NUMBER [--save DIR]
 //
+// SERVER is HOST[:PORT] (port 119, TLS at port 563) or nntps://HOST[:PORT] (TLS, port 563).
 // "--password -" reads the password from the first line of standard input; without
 // --password it comes from the environment variable QUILLPOST_PASSWORD when that is set.
 #pragma once
@@ -15,6 +16,8 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include "cli/ConnectionOptions.h"
 
 namespace qp::cli {
 
@@ -31,10 +34,11 @@ std::string ChooseSaveName(const std::string& fileName, int partIndex,
                            const std::set<std::string>& used, const std::string& dir,
                            std::size_t nameMax);
 
-// Runs the command with its arguments (those after "news"); reads a password from in when
-// asked to, writes results to out and failures to err. Returns the process exit code: 0 on
-// success, 1 on a failure (also when any attachment could not be saved), 2 on bad usage.
+// Runs the command with its arguments (those after "news") over connections set up by
+// connection; reads a password from in when asked to, writes results to out and failures to
+// err. Returns the process exit code: 0 on success, 1 on a failure (also when any attachment
+// could not be saved), 2 on bad usage.
 int RunNewsCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, const TConnectionOptions& connection = {});
 
 }  // namespace qp::cli

@@ -8,6 +8,8 @@ namespace qp::feed {
 
 void PrepareFeedClient(http::THTTP& client) {
   client.ReadTimeout = 0;
+  client.HandleRedirects = true;
+  client.RedirectMaximum = 15;
   client.OnAuthorization = AnswerWithURLCredentials;
 }
 

@@ -9,10 +9,11 @@
 
 namespace qp::feed {
 
-// Gives client the reader's settings for fetching feeds: reads wait without a time limit, and
+// Gives client the reader's settings for fetching feeds: reads wait without a time limit,
+// redirects are followed (at most 15; feeds move, often from http:// to https://), and
 // OnAuthorization is AnswerWithURLCredentials. Every other property keeps its default, which is
-// the reader's value (port 80, cookies kept for the client's life, HTTP/1.1, redirects not
-// followed, the reader's Accept and User-Agent).
+// the reader's value (port 80, cookies kept for the client's life, HTTP/1.1, the reader's
+// Accept and User-Agent). Callers that log moves set OnRedirect.
 void PrepareFeedClient(http::THTTP& client);
 
 // The OnAuthorization handler of the feed client: answers a challenge once with the user name

@@ -2,6 +2,7 @@
 
 #include "base/InternetText.h"
 #include "base/SysUtils.h"
+#include "net/IOHandlerTLS.h"
 
 namespace qp::http {
 
@@ -10,10 +11,50 @@ namespace {
 constexpr int kRedirectDrainTimeout = 2000;
 
 bool IsTLSHandler(const net::TIOHandler* handler) {
-  // No TLS layer exists yet; the one that comes will be recognised here.
-  (void)handler;
-  return false;
+  return dynamic_cast<const net::TIOHandlerTLS*>(handler) != nullptr;
 }
+
+// "protocol://host:port" of a URL, letter case ignored; the port a URL leaves out is the
+// protocol's default.
+std::string OriginOf(std::string protocol, const std::string& host, std::string port) {
+  if (protocol.empty()) protocol = "http";
+  protocol = LowerCase(protocol);
+  if (port.empty()) port = protocol == "https" ? "443" : "80";
+  return protocol + "://" + LowerCase(host) + ":" + port;
+}
+
+// Keeps the request's credentials out of a redirect to another origin: the user name and
+// password (from a URL or from OnAuthorization), the Basic switch and the authentication
+// object are put aside for the redirected requests; all but the object come back when they
+// end.
+class TCredentialsAside {
+ public:
+  TCredentialsAside(TRequestHeaderInfo& request, bool active) : FRequest(request), FActive(active) {
+    if (!FActive) return;
+    FUsername = std::move(request.Username);
+    FPassword = std::move(request.Password);
+    request.Username.clear();
+    request.Password.clear();
+    FBasicAuthentication = request.BasicAuthentication;
+    request.BasicAuthentication = false;
+    request.SetActiveAuthentication(nullptr);
+  }
+  ~TCredentialsAside() {
+    if (!FActive) return;
+    FRequest.Username = std::move(FUsername);
+    FRequest.Password = std::move(FPassword);
+    FRequest.BasicAuthentication = FBasicAuthentication;
+  }
+  TCredentialsAside(const TCredentialsAside&) = delete;
+  TCredentialsAside& operator=(const TCredentialsAside&) = delete;
+
+ private:
+  TRequestHeaderInfo& FRequest;
+  bool FActive;
+  bool FBasicAuthentication = false;
+  std::string FUsername;
+  std::string FPassword;
+};
 
 }  // namespace
 
@@ -69,6 +110,7 @@ void THTTP::Get(const std::string& url, TStream& stream) {
 void THTTP::PerformRequest(THTTPMethod method, const std::string& url, const TRequestSource& source,
                            TStream* responseStream) {
   ++FRedirectCount;
+  FRequestURL = url;
   const int64_t startPosition = responseStream != nullptr ? responseStream->Position() : 0;
   FResponseComplete = false;
   FCloseAfterResponse = false;
@@ -138,13 +180,30 @@ std::string THTTP::PrepareRequest(THTTPMethod method, const std::string& url) {
 }
 
 void THTTP::SelectIOHandler(const std::string& protocol) {
-  // A TLS layer, when there is one, is adopted here for "https".
-  if (SameText(protocol, "HTTPS") && !IsTLSHandler(IOHandler())) throw EInterceptPropInvalid();
+  // A URL without a protocol goes over the connection of the previous request.
+  if (protocol.empty()) return;
+  const bool tls = SameText(protocol, "HTTPS");
+  if (IOHandler() != nullptr && !OwnsIOHandler()) {
+    // An I/O layer the program set stays; "https" needs it to be a TLS layer.
+    if (tls && !IsTLSHandler(IOHandler())) throw EInterceptPropInvalid();
+    return;
+  }
+  // The connection made for the other protocol cannot carry this request.
+  if (UseTLS != tls && Connected()) Disconnect();
+  UseTLS = tls;
 }
 
 int THTTP::DefaultPort(const std::string& protocol) const {
-  (void)protocol;
-  return 80;
+  return SameText(protocol, "HTTPS") ? 443 : 80;
+}
+
+std::string THTTP::CurrentURL() const {
+  if (FRequestURL.find("://") != std::string::npos) return FRequestURL;
+  // A URL without "://" is all path on the previous request's server.
+  const std::string protocol = FRequestURI.Protocol.empty() ? "http" : FRequestURI.Protocol;
+  const bool defaultPort = FRequestURI.Port == IntToStr(DefaultPort(protocol));
+  return protocol + "://" + FRequestURI.Host + (defaultPort ? "" : ":" + FRequestURI.Port) +
+         (!FRequestURL.empty() && FRequestURL[0] == '/' ? "" : "/") + FRequestURL;
 }
 
 bool THTTP::SelectHostAndPort(const std::string& protocol, const std::string& host, int port) {
@@ -233,7 +292,7 @@ void THTTP::SendRequest(THTTPMethod method, const std::string& target,
   Request.BuildRawHeaders();
   if (Request.ActiveAuthentication() != nullptr) FAuthenticationOrigin = RequestOrigin();
   if (FCookieManager != nullptr) {
-    // Secure cookies go only over TLS (so, until there is a TLS layer, never).
+    // Secure cookies go only over TLS.
     const std::string cookies =
         FCookieManager->CookieHeaderFor(FRequestURI, IsTLSHandler(IOHandler()));
     if (!cookies.empty()) Request.RawHeaders().AssignField("Cookie", cookies);
@@ -306,12 +365,27 @@ void THTTP::HandleResponse(THTTPMethod method, const std::string& url, const TRe
       ReadTimeout = savedTimeout;
     }
     FResponseComplete = true;
-    std::string dest = DecodeUrlText(FResponse.Location);
+    // A relative Location ("/x", "x", "?page=2") is taken against the URL of this request
+    // (RFC 3986 section 5.2).
+    std::string dest = TURI::ResolveReference(CurrentURL(), DecodeUrlText(FResponse.Location));
     THTTPMethod nextMethod = method;
-    if (HandleRedirects && FRedirectCount < RedirectMaximum) {
+    if (HandleRedirects && FRedirectCount >= RedirectMaximum) {
+      // A chain that does not end fails, rather than passing the redirect's own page off as
+      // the document.
+      throw net::EProtocolReplyError(
+          static_cast<int16_t>(FStatusCode),
+          Format("%s: stopped after %d redirects", FStatusText.c_str(), FRedirectCount - 1));
+    }
+    if (HandleRedirects) {
       if (stream != nullptr) stream->SetPosition(startPosition);
       if (ConfirmRedirect(dest, nextMethod, FRedirectCount)) {
         if (FCloseAfterResponse) Disconnect();
+        const TURIParts next = TURI::SplitURI(dest);
+        const bool sameOrigin =
+            next.Host.empty() ||
+            OriginOf(next.Protocol, next.Host, next.Port) ==
+                OriginOf(FRequestURI.Protocol, FRequestURI.Host, FRequestURI.Port);
+        const TCredentialsAside aside(Request, !sameOrigin);
         PerformRequest(nextMethod, dest, source, stream);
       }
       return;

@@ -1,7 +1,8 @@
 // The HTTP/1.1 client of the feed update (RFC 9110, RFC 9112): one request per call over
-// the line-oriented TCP connection, the response body written into a stream the caller
-// owns, counted, chunked or up to the server's close. Redirects and authorization retries
-// are decided here; cookies are kept by a TCookieManager.
+// the line-oriented TCP connection ("https" over TLS, RFC 9110 section 4.2.2), the response
+// body written into a stream the caller owns, counted, chunked or up to the server's close.
+// Redirects and authorization retries are decided here; a followed redirect to another
+// origin carries none of the credentials; cookies are kept by a TCookieManager.
 #pragma once
 
 #include <cstdint>
@@ -126,8 +127,10 @@ class THTTP : public net::TTCPClient {
   // GETs url and writes the body of the final response into stream at its position.
   // Without a retry handler a 401 or 407 ends normally with the error page in the stream.
   // Throws EProtocolReplyError (code and status text) for a redirect that is not followed
-  // and for any other status outside 2xx; EConvertError for a status line without a code;
-  // EInterceptPropInvalid for an "https" URL; EHTTPLimitExceeded and EHTTPProtocolError
+  // (with HandleRedirects, one past RedirectMaximum) and for any other status outside 2xx;
+  // EConvertError for a status line without a code; EInterceptPropInvalid for an "https" URL
+  // over an I/O layer set by the program that is not TLS; the TLS layer's ETLSError and
+  // ETLSCertificateError; EHTTPLimitExceeded and EHTTPProtocolError
   // for a response beyond the limits or the framing rules; and the connection's exceptions
   // (ESocketError, EConnClosedGracefully, EReadTimeout, ...). Bytes already written stay in
   // the stream.
@@ -153,11 +156,12 @@ class THTTP : public net::TTCPClient {
  protected:
   void Notification(TBaseComponent* component) override;
 
-  // Makes sure the connection has the I/O layer protocol needs; "https" needs a TLS layer,
-  // which this client does not have yet, so it raises EInterceptPropInvalid. Nothing is
-  // sent before this check.
+  // Makes the connection speak TLS for "https" (letter case ignored) and plain TCP for any
+  // other protocol, disconnecting a connection of the other kind; an empty protocol keeps
+  // the kind. An I/O layer set by the program stays, and raises EInterceptPropInvalid for
+  // "https" unless it is a TLS layer. Nothing is sent before this check.
   virtual void SelectIOHandler(const std::string& protocol);
-  // The port of a URL that names none.
+  // The port of a URL that names none: 443 for "https", 80 otherwise.
   virtual int DefaultPort(const std::string& protocol) const;
 
   // Points the connection at the server (or proxy) of the request and fills RequestURI's
@@ -193,9 +197,13 @@ class THTTP : public net::TTCPClient {
   bool RetryAuthorizationFor(bool proxy);
   // host:port of the request, the place an authentication object belongs to.
   std::string RequestOrigin() const;
+  // The current request's URL in absolute form, the base of a relative Location.
+  std::string CurrentURL() const;
 
   TResponseHeaderInfo FResponse;
   TURI FRequestURI;
+  // The URL the current request was given.
+  std::string FRequestURL;
   std::string FStatusLine;
   std::string FStatusText;
   std::string FResponseVersion;

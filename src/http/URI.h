@@ -48,6 +48,13 @@ class TURI {
   // host, port or user information; all of it is path and document.
   static TURIParts SplitURI(const std::string& text);
 
+  // The target of reference (as found in a Location header) taken against the absolute URL
+  // base, as RFC 3986 section 5.2 resolves it: a reference with a scheme stands alone, "//h/x"
+  // keeps base's scheme, "/x" base's scheme and host, "x" replaces base's last path
+  // segment, "?q" base's query; "." and ".." segments are removed (section 5.2.4). The
+  // text is not decoded or encoded.
+  static std::string ResolveReference(const std::string& base, const std::string& reference);
+
   // Percent-encodes (two upper-case hex digits) the blank, "#", "%", "*", "+", "<", ">" and
   // every byte from 0x80 up; everything else, control characters included, is copied. A
   // "%" already present is encoded again.

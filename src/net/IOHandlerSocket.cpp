@@ -111,9 +111,13 @@ void TIOHandlerSocket::ConnectTo(const std::string& host, int port, const std::s
   binding.ClientPortMax = boundPortHigh;
   binding.BindLocal();
 
-  const bool viaProxy = socksInfo != nullptr && socksInfo->Version != svNoSocks;
-  const std::string targetHost = viaProxy ? socksInfo->Host : host;
-  const int targetPort = viaProxy ? socksInfo->Port : port;
+  // The settings as they are now: a handler run by the anti-freeze pump during the connect
+  // (the options dialog) must not change the route half-way.
+  TSocksInfo socks;
+  if (socksInfo != nullptr) socks.Assign(*socksInfo);
+  const bool viaProxy = socks.Version != svNoSocks;
+  const std::string targetHost = viaProxy ? socks.Host : host;
+  const int targetPort = viaProxy ? socks.Port : port;
   TStack& stack = GStack();
   if (!TStack::IsIPLiteral(targetHost)) ReportStatus(StatusResolving, targetHost);
   binding.SetRemote(stack.ResolveHostAddress(targetHost), targetPort);
@@ -122,7 +126,11 @@ void TIOHandlerSocket::ConnectTo(const std::string& host, int port, const std::s
     const int32_t on = 1;
     binding.SetSockOpt(ProtocolTCP, OptionTCPNoDelay, &on, sizeof on);
   }
-  ReportStatus(StatusConnecting, binding.RemoteIP());
+  // Through a proxy the status names both ends, so the user sees where the program goes.
+  ReportStatus(StatusConnecting, viaProxy ? Format("%s:%d through %s proxy %s:%d", host.c_str(),
+                                                   port, TSocksInfo::VersionName(socks.Version),
+                                                   binding.RemoteIP().c_str(), targetPort)
+                                          : binding.RemoteIP());
 
   if (timeout != -1) {
     ConnectWithTimeout(timeout);
@@ -132,7 +140,12 @@ void TIOHandlerSocket::ConnectTo(const std::string& host, int port, const std::s
     stack.CheckSocketResult(binding.ConnectRemote());
   }
 
-  if (socksInfo != nullptr) socksInfo->NegotiateSocks(Connection(), host, port);
+  if (viaProxy) {
+    // The negotiation waits for the proxy with the anti-freeze pumping; a handler that drops
+    // the connection meanwhile must not free this layer under it.
+    TBusyMark negotiating(FNegotiating);
+    socks.NegotiateSocks(Connection(), host, port);
+  }
 }
 
 void TIOHandlerSocket::ConnectWithTimeout(int ms) {
@@ -142,12 +155,8 @@ void TIOHandlerSocket::ConnectWithTimeout(int ms) {
   // A zero slice would never use up the time.
   slice = std::max(1, slice);
 
-  FConnecting = true;
   FCloseRequested = false;
-  struct TConnectingMark {
-    bool& Flag;
-    ~TConnectingMark() { Flag = false; }
-  } connectingMark{FConnecting};
+  TBusyMark connectingMark(FConnecting);
   TConnectThread thread(*FBinding);
   int remaining = std::max(0, ms);
   bool finished = false;

@@ -60,7 +60,7 @@ class TIOHandlerSocket : public TIOHandler {
   bool WaitReadable(int ms) override;
   int Receive(void* buffer, int length) override;
   int Send(const void* buffer, int length) override;
-  bool Connecting() const override { return FConnecting; }
+  bool Connecting() const override { return FConnecting || FNegotiating; }
 
   // The socket object; nullptr outside OpenHandler .. CloseHandler.
   TSocketHandle* Binding() const { return FBinding.get(); }
@@ -70,6 +70,15 @@ class TIOHandlerSocket : public TIOHandler {
   static constexpr int kConnectSlice = 125;
 
  protected:
+  // Sets a flag for as long as it lives.
+  struct TBusyMark {
+    explicit TBusyMark(bool& flag) : Flag(flag) { Flag = true; }
+    ~TBusyMark() { Flag = false; }
+    TBusyMark(const TBusyMark&) = delete;
+    TBusyMark& operator=(const TBusyMark&) = delete;
+    bool& Flag;
+  };
+
   // Connects Binding on a TConnectThread within ms (-2: no limit), pumping the UI
   // between slices. Raises EConnectException or EConnectTimeout.
   void ConnectWithTimeout(int ms);
@@ -81,6 +90,8 @@ class TIOHandlerSocket : public TIOHandler {
   // the connect and asks ConnectWithTimeout to close once the thread has ended.
   bool FConnecting = false;
   bool FCloseRequested = false;
+  // The SOCKS negotiation is under way (see Connecting).
+  bool FNegotiating = false;
 };
 
 }  // namespace qp::net

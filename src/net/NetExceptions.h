@@ -90,6 +90,18 @@ class ELineTooLong : public ETCPConnectionError {
                                    static_cast<long long>(limit))) {}
 };
 
+// TLS: a handshake or a TLS session that failed; the message names the host and the reason.
+class ETLSError : public ENetException {
+ public:
+  using ENetException::ENetException;
+};
+
+// The server's certificate did not verify (untrusted, expired, issued for another name).
+class ETLSCertificateError : public ETLSError {
+ public:
+  using ETLSError::ETLSError;
+};
+
 // Socket stack and socket object.
 
 class EInvalidSocket : public ENetException {
@@ -175,8 +187,6 @@ QP_SOCKS_ERROR(ESocksServerConnectionRefusedError, "Connection refused.")
 QP_SOCKS_ERROR(ESocksServerTTLExpiredError, "TTL expired.")
 QP_SOCKS_ERROR(ESocksServerCommandError, "Command not supported.")
 QP_SOCKS_ERROR(ESocksServerAddressError, "Address type not supported.")
-// Raised for every proxy version until the negotiation itself is built.
-QP_SOCKS_ERROR(ESocksNotAvailable, "SOCKS proxy negotiation is not available in this build.")
 
 #undef QP_SOCKS_ERROR
 

@@ -1,6 +1,7 @@
 #include "net/TCPClient.h"
 
 #include "net/IOHandlerSocket.h"
+#include "net/IOHandlerTLS.h"
 
 namespace qp::net {
 
@@ -39,12 +40,22 @@ void TTCPClient::DoOnConnected() {
 }
 
 void TTCPClient::Connect(int timeout) {
-  if (IOHandler() == nullptr) {
-    auto handler = std::make_unique<TIOHandlerSocket>();
+  TIOHandler* current = IOHandler();
+  if (current != nullptr && current->IsOpen()) throw EAlreadyConnected();
+  const bool wrongKind = current != nullptr && OwnsIOHandler() && !current->Connecting() &&
+                         (dynamic_cast<TIOHandlerTLS*>(current) != nullptr) != UseTLS;
+  if (current == nullptr || wrongKind) {
+    std::unique_ptr<TIOHandlerSocket> handler;
+    if (UseTLS) {
+      handler = std::make_unique<TIOHandlerTLS>();
+    } else {
+      handler = std::make_unique<TIOHandlerSocket>();
+    }
     handler->OnStatus = OnStatus;
     AdoptIOHandler(std::move(handler));
-  } else if (IOHandler()->IsOpen()) {
-    throw EAlreadyConnected();
+  }
+  if (auto* tls = dynamic_cast<TIOHandlerTLS*>(IOHandler()); tls != nullptr && OwnsIOHandler()) {
+    tls->CAFile = CAFile;
   }
   try {
     IOHandler()->SetConnection(this);

@@ -24,10 +24,17 @@ class TTCPClient : public TTCPConnection {
   int BoundPortHigh = 0;
   std::string Username;
   std::string Password;
+  // Connect speaks TLS from the first byte (after any SOCKS negotiation): the I/O layer it
+  // makes is a TIOHandlerTLS, which verifies the server's certificate for Host.
+  bool UseTLS = false;
+  // A PEM file of certificate authorities the TLS layer trusts besides the system's store.
+  std::string CAFile;
 
   // Opens the connection: timeout in ms, -1 the default (see TIOHandlerSocket), -2 none.
-  // Raises EAlreadyConnected on an open connection; any other failure drops the socket
-  // and propagates (ESocketError, EConnectException, EConnectTimeout, ...).
+  // Makes an I/O layer (TLS with UseTLS) unless one is set; an own one of the wrong kind left
+  // from an earlier connect is replaced. Raises EAlreadyConnected on an open connection; any
+  // other failure drops the socket and propagates (ESocketError, EConnectException,
+  // EConnectTimeout, ESocksError, ETLSError, ...).
   virtual void Connect(int timeout = -1);
 
   // The proxy settings; the client's own until SetSocksInfo refers it to a shared one.

@@ -116,16 +116,26 @@ TEST(RunProgram, CreatesTheWindowsInOrderRunsTheLoopAndCleansUp) {
 TEST(RunProgram, TheOptionsDialogReadsTheSettingsFileOfItsFolder) {
   StartFixture f;
   fs::create_directories(f.folders.SettingsFolder);
-  std::ofstream(f.folders.SettingsFolder + ExecutableName() + ".INI") << "[Firewall]\nSocks=1\n";
+  std::ofstream(f.folders.SettingsFolder + ExecutableName() + ".INI")
+      << "[Firewall]\nSocks=1\nVersion=SOCKS 5.0\nHost=proxy.lan\nPort=1080\n";
   bool socksWhileRunning = false;
   bool sitesOpenWhileRunning = false;
+  std::vector<std::string> clientProxies;
   f.windowSystem.App.OnRun = [&] {
     socksWhileRunning = f.forms.Options->Socks.Checked();
+    for (net::TTCPClient* client : {static_cast<net::TTCPClient*>(f.forms.Form->netNews.get()),
+                                    static_cast<net::TTCPClient*>(f.forms.Form->netHTTP.get())}) {
+      const net::TSocksInfo& socks = client->SocksInfo();
+      clientProxies.push_back(std::string(net::TSocksInfo::VersionName(socks.Version)) + " " +
+                              socks.Host + ":" + std::to_string(socks.Port));
+    }
     sitesOpenWhileRunning =
         f.forms.Sites->Port.MaxLength == 0 && f.forms.Sites->URL.MaxLength == 250;
   };
   EXPECT_EQ(RunProgram(f.windowSystem, f.forms, f.folders), 0);
   EXPECT_TRUE(socksWhileRunning);
+  EXPECT_EQ(clientProxies, (std::vector<std::string>(2, "SOCKS 5 proxy.lan:1080")))
+      << "both clients take the settings at start";
   EXPECT_TRUE(sitesOpenWhileRunning) << "the site dialog's tables are open during the run";
 }
 

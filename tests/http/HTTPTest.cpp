@@ -7,7 +7,10 @@
 #include "base/Exception.h"
 #include "base/Streams.h"
 #include "http/HTTP.h"
+#include "net/IOHandlerSocket.h"
 #include "support/LoopbackServer.h"
+#include "support/TLSPeer.h"
+#include "support/TempDir.h"
 
 namespace qp::http {
 namespace {
@@ -305,6 +308,9 @@ TEST_F(HTTPTest, RequestsThatFailBeforeAnythingIsSent) {
   struct Row {
     std::string url, message;
   };
+  // An I/O layer set by the program is kept, so "https" needs it to be a TLS layer.
+  net::TIOHandlerSocket plain;
+  client.SetIOHandler(&plain);
   const Row rows[] = {
       {"https://" + hostPort + "/feed.xml", "IOHandler value is not valid"},
       {"HTTPS://" + hostPort + "/feed.xml", "IOHandler value is not valid"},
@@ -429,6 +435,153 @@ TEST_F(HTTPTest, AssignedCookieManagerMayGoFirst) {
     EXPECT_FALSE(client.OwnsCookieManager());
   }
   EXPECT_EQ(client.CookieManager(), nullptr);
+}
+
+// A server that answers one request of each connection with the reply, for connections
+// connections one after another.
+LoopbackServer::Handler ServeEach(std::string reply) {
+  return [reply = std::move(reply)](PeerSession& s) {
+    if (!ReadRequestHead(s)) return;
+    s.Send(reply);
+    s.Close();
+  };
+}
+
+class HTTPSTest : public HTTPTest {
+ protected:
+  HTTPSTest() : PKI(Dir.Path()), Certificate(PKI.Issue("web", "DNS:localhost")) {
+    client.CAFile = PKI.CAFile();
+  }
+  test::TempDir Dir;
+  test::TestPKI PKI;
+  test::CertificateFiles Certificate;
+};
+
+TEST_F(HTTPSTest, GetOverTLSReadsEveryFraming) {
+  struct Row {
+    const char* name;
+    std::string reply;
+  };
+  const Row rows[] = {
+      {"counted", Counted("200 OK", "<rss>secure</rss>")},
+      {"chunked",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n6\r\n<rss>s\r\nb\r\necure</rss>\r\n"
+       "0\r\n\r\n"},
+      {"until the close", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n<rss>secure</rss>"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    LoopbackServer server(ServeEach(r.reply));
+    test::TLSFront front(Certificate, server.Port());
+    TMemoryStream stream;
+    client.Get("HTTPS://localhost:" + std::to_string(front.Port()) + "/feed.xml", stream);
+    EXPECT_EQ(stream.DataString(), "<rss>secure</rss>");
+    EXPECT_EQ(client.RequestURI().Protocol, "HTTPS");
+    client.Disconnect();
+    server.Join();
+    EXPECT_EQ(server.Received(), "GET /feed.xml HTTP/1.1\r\nHost: localhost\r\n" + kHead + "\r\n");
+  }
+}
+
+TEST_F(HTTPSTest, RedirectFromHttpToHttpsOnAnotherPort) {
+  LoopbackServer secure(ServeEach(Counted("200 OK", "moved feed")));
+  test::TLSFront front(Certificate, secure.Port());
+  const std::string target = "https://localhost:" + std::to_string(front.Port()) + "/feed.xml";
+  LoopbackServer old(
+      ServeEach(Counted("301 Moved Permanently", "see there", "Location: " + target + "\r\n")));
+  client.HandleRedirects = true;
+  std::vector<std::string> moves;
+  client.OnRedirect = [&](THTTP&, std::string& dest, int&, bool&, THTTPMethod&) {
+    moves.push_back(dest);
+  };
+  client.Get(Url(old, "/rss"), body);
+  EXPECT_EQ(body.DataString(), "moved feed");
+  EXPECT_EQ(moves, (std::vector<std::string>{target}));
+  EXPECT_EQ(client.Port, front.Port());
+  client.Disconnect();
+  secure.Join();
+  EXPECT_EQ(secure.Received(), "GET /feed.xml HTTP/1.1\r\nHost: localhost\r\n" + kHead + "\r\n");
+}
+
+// The known fault: "/x" was split as a path and requested as "//x".
+TEST_F(HTTPTest, RelativeLocationsAreTakenAgainstTheRequest) {
+  struct Row {
+    const char* location;
+    std::string requestLine;
+  };
+  const Row rows[] = {
+      {"/x", "GET /x HTTP/1.1"},
+      {"x.xml", "GET /dir/x.xml HTTP/1.1"},
+      {"../up.xml", "GET /up.xml HTTP/1.1"},
+      {"?page=2", "GET /dir/feed.xml?page=2 HTTP/1.1"},
+      {"//127.0.0.1:PORT/other/", "GET /other/ HTTP/1.1"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.location);
+    std::string location = r.location;
+    LoopbackServer server([&location](PeerSession& s) {
+      if (!ReadRequestHead(s)) return;
+      s.Send(Counted("302 Found", "", "Location: " + location + "\r\n"));
+      if (!ReadRequestHead(s)) return;
+      s.Send(Counted("200 OK", "there"));
+    });
+    const std::size_t port = location.find("PORT");
+    if (port != std::string::npos) location.replace(port, 4, std::to_string(server.Port()));
+    THTTP fresh;
+    fresh.ReadTimeout = 5000;
+    fresh.HandleRedirects = true;
+    TMemoryStream stream;
+    fresh.Get(Url(server, "/dir/feed.xml"), stream);
+    EXPECT_EQ(stream.DataString(), "there");
+    fresh.Disconnect();
+    server.Join();
+    EXPECT_NE(server.Received().find("\r\n\r\n" + r.requestLine + "\r\n"), std::string::npos)
+        << server.Received();
+  }
+}
+
+TEST_F(HTTPTest, ARedirectToAnotherHostCarriesNoCredentialsOrCookies) {
+  const std::string challenge =
+      Counted("401 Unauthorized", "who?", "WWW-Authenticate: Basic realm=\"b\"\r\n");
+  LoopbackServer other(ServeEach(challenge));
+  const std::string target = "http://localhost:" + std::to_string(other.Port()) + "/feed";
+  LoopbackServer first(ServeEach(
+      Counted("302 Found", "", "Set-Cookie: session=s3cret\r\nLocation: " + target + "\r\n")));
+  client.HandleRedirects = true;
+  client.Request.BasicAuthentication = true;
+  int asked = 0;
+  std::string offeredUser;
+  client.OnAuthorization = [&](THTTP&, std::string& user, std::string&, bool& handled) {
+    ++asked;
+    offeredUser = user;
+    handled = false;
+  };
+  client.Get("http://joe:pw@127.0.0.1:" + std::to_string(first.Port()) + "/feed", body);
+  EXPECT_EQ(client.StatusCode(), 401);
+  EXPECT_EQ(asked, 1) << "the other host's challenge goes to the program";
+  EXPECT_EQ(offeredUser, "");
+  EXPECT_EQ(client.Request.Username, "joe") << "kept for the host they came with";
+  client.Disconnect();
+  first.Join();
+  other.Join();
+  EXPECT_NE(first.Received().find("Authorization: Basic am9lOnB3\r\n"), std::string::npos);
+  EXPECT_EQ(other.Received(), "GET /feed HTTP/1.1\r\nHost: localhost\r\n" + kHead + "\r\n");
+}
+
+TEST_F(HTTPTest, ARedirectLoopFailsAtTheLimit) {
+  LoopbackServer server(ServeEach(Counted("302 Found", "again", "Location: /loop\r\n")), 3);
+  client.HandleRedirects = true;
+  client.RedirectMaximum = 3;
+  try {
+    client.Get(Url(server, "/loop"), body);
+    ADD_FAILURE() << "no exception";
+  } catch (const net::EProtocolReplyError& e) {
+    EXPECT_EQ(e.ErrorReplyCode(), 302);
+    EXPECT_EQ(e.Message(), "302 Found: stopped after 2 redirects");
+  }
+  client.Disconnect();
+  server.Join();
+  EXPECT_EQ(server.Accepted(), 3);
 }
 
 }  // namespace

@@ -57,6 +57,45 @@ TEST(SplitURI, TakesTheURLApart) {
   }
 }
 
+// The normal and abnormal examples of RFC 3986 section 5.4.
+TEST(ResolveReference, FollowsTheExamplesOfRFC3986) {
+  const std::string base = "http://a/b/c/d;p?q";
+  struct Row {
+    const char* reference;
+    const char* target;
+  };
+  const Row rows[] = {
+      {"g:h", "g:h"},
+      {"g", "http://a/b/c/g"},
+      {"./g", "http://a/b/c/g"},
+      {"g/", "http://a/b/c/g/"},
+      {"/g", "http://a/g"},
+      {"//g", "http://g"},
+      {"?y", "http://a/b/c/d;p?y"},
+      {"g?y", "http://a/b/c/g?y"},
+      {"#s", "http://a/b/c/d;p?q#s"},
+      {"", "http://a/b/c/d;p?q"},
+      {".", "http://a/b/c/"},
+      {"..", "http://a/b/"},
+      {"../g", "http://a/b/g"},
+      {"../../../g", "http://a/g"},
+      {"/./g", "http://a/g"},
+      {"/../g", "http://a/g"},
+      {"g.", "http://a/b/c/g."},
+      {"..g", "http://a/b/c/..g"},
+      {"./../g", "http://a/b/g"},
+      {"g/../h", "http://a/b/c/h"},
+      {"g;x=1/../y", "http://a/b/c/y"},
+      {"g?y/./x", "http://a/b/c/g?y/./x"},
+      {"https://other:8443/x/../y", "https://other:8443/y"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.reference);
+    EXPECT_EQ(TURI::ResolveReference(base, r.reference), r.target);
+  }
+  EXPECT_EQ(TURI::ResolveReference("http://host", "feed.xml"), "http://host/feed.xml");
+}
+
 TEST(URIEncoding, PathAndQueryEncodersDifferOnlyInTheBlank) {
   struct Row {
     const char* name;

@@ -127,8 +127,13 @@ TEST(Connect, StatusesForNamesAndLiterals) {
   }
 }
 
-TEST(Connect, SocksVersionsAreRefusedUntilNegotiationExists) {
-  LoopbackServer server([](PeerSession& peer) { peer.WaitClosed(1000); });
+// Settings assigned from an unowned object are copied and used: the proxy sees the greeting
+// offering the login method, and its silent close fails the connect.
+TEST(Connect, CopiedSocksSettingsReachTheProxy) {
+  LoopbackServer server([](PeerSession& peer) {
+    peer.ReadBytes(3);
+    peer.Close();
+  });
   TTCPClient client;
   client.Host = "news";
   client.Port = 119;
@@ -142,10 +147,10 @@ TEST(Connect, SocksVersionsAreRefusedUntilNegotiationExists) {
   client.SetSocksInfo(proxy);
   EXPECT_EQ(client.SocksInfo().Password, "p");
   EXPECT_EQ(client.SocksInfo().Authentication, saUsernamePassword);
-  EXPECT_THROW(client.Connect(), ESocksError);
+  EXPECT_THROW(client.Connect(), ESocksServerRespondError);
   EXPECT_FALSE(client.Connected());
   server.Join();
-  EXPECT_EQ(server.Received(), "");
+  EXPECT_EQ(server.Received(), std::string("\x05\x01\x02", 3));
 }
 
 TEST_F(AntiFreezeTest, RefusedWithAntiFreezeIsAConnectException) {

@@ -35,6 +35,9 @@ class PeerSession {
   // Closes the connection; the client sees the end of the stream.
   void Close();
   bool Closed() const { return FFd < 0; }
+  // The connection's descriptor, for a handler that speaks another layer on it (TLS); what
+  // passes through it directly is not recorded.
+  int Fd() const { return FFd; }
 
  private:
   // Receives more bytes into FPending; false on close, error or time-out.
