@@ -7,9 +7,11 @@
 #include <exception>
 
 #include "app/Main.h"
+#include "base/Charset.h"
 #include "base/SysUtils.h"
 #include "dialogs/Subscribe.h"
 #include "message/AttachmentName.h"
+#include "message/DisplayText.h"
 #include "message/MessageParts.h"
 #include "store/Query.h"
 #include "store/SqlDialect.h"
@@ -27,14 +29,18 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The first attachment whose FileName is exactly fileName, or nullptr.
-const message::TAttachment* FindAttachment(const message::TMessage& message,
-                                           const std::string& fileName) {
-  for (int i = 0; i < message.MessageParts.Count(); ++i) {
-    const auto* a = dynamic_cast<const message::TAttachment*>(&message.MessageParts[i]);
-    if (a != nullptr && a->FileName == fileName) return a;
-  }
+// The first row whose key is exactly key, or nullptr.
+const TArticleAttachment* FindAttachment(const std::vector<TArticleAttachment>& rows,
+                                         const std::string& key) {
+  for (const TArticleAttachment& row : rows)
+    if (row.Key == key) return &row;
   return nullptr;
+}
+
+// A group row: the name as the user reads it, the name's bytes as its key.
+void SetGroupName(ui::IListItem& row, const std::string& group) {
+  row.SetCaption(ToUtf8(group));
+  row.SetKey(group);
 }
 
 // Sets the hourglass for as long as it lives; every way out restores the default cursor.
@@ -156,7 +162,7 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
       const std::string count = std::to_string(netNews->ArticleCount());
       for (ui::IListView* list : {&dlgSubs->lvSubs, &lvGroups}) {
         ui::IListItem& row = list->Add();
-        row.SetCaption(group);
+        SetGroupName(row, group);
         row.AddSubItem(count);
       }
     } while (query.Next());
@@ -177,6 +183,7 @@ void TfrmMain::ShowSubscriptions() {
     ui::IListItem& source = dlgSubs->lvSubs.Item(i);
     ui::IListItem& row = lvGroups.Add();
     row.SetCaption(source.Caption());
+    row.SetKey(source.Key());
     for (const std::string& sub : source.SubItems()) row.AddSubItem(sub);
   }
 }
@@ -193,7 +200,7 @@ void TfrmMain::LoadGroupList() {
       uint64_t high = 0, low = 0;
       nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
       ui::IListItem& row = dlgSubs->lvGroups.Add();
-      row.SetCaption(name);
+      SetGroupName(row, name);
       row.AddSubItem(low < high ? std::to_string(high - low) : std::string("None"));
     }
     barStat.SetSimpleText("Ready");
@@ -208,8 +215,10 @@ void TfrmMain::lvGroupsDblClick() try {
   if (selected == nullptr || !netNews->Connected()) return;
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
-  const std::string group = selected->Caption();
+  const std::string group = selected->Key();
   lvMsgs.Clear();
+  // The new group's headers replace the article of the previous one.
+  ClearArticle();
   const ui::TListUpdate fill(lvMsgs);
   netNews->SelectGroup(group);
   TStringList lines;
@@ -226,8 +235,8 @@ void TfrmMain::lvGroupsDblClick() try {
                                    lineCount, rest);
     ui::IListItem& row = lvMsgs.Add();
     row.SetData(number);
-    row.SetCaption(subject);
-    row.AddSubItem(from);
+    row.SetCaption(message::DecodeHeaderText(subject));
+    row.AddSubItem(message::DecodeHeaderText(from));
     row.AddSubItem(ShortDateText(date));
     row.AddSubItem(std::to_string(bytes));
   }
@@ -249,55 +258,69 @@ void TfrmMain::lvMsgsDblClick() try {
     memLog.Add("No article number for \"" + selected->Caption() + "\"");
     return;
   }
+  // The rows and the view stand for parts of netMsg, which the retrieval empties first.
+  FArticleAttachments.clear();
+  FArticleShown = false;
   if (!netNews->RetrieveArticle(number, "", *netMsg)) {
     // The article is gone from the server: show nothing rather than the previous article.
-    memMsg.Clear();
-    lvAtt.Clear();
-    lvAtt.Hide();
+    ClearArticle();
     memLog.Add("Article " + std::to_string(number) + " is not available on the server - " +
                netNews->ReplyText());
     return;
   }
   // Parts that could not be decoded to their end, and fields kept as sent.
   for (const std::string& failure : netMsg->DecodeFailures) memLog.Add(failure);
-  memMsg.Clear();
-  memMsg.AddStrings(netMsg->Headers);
-  memMsg.Add("");
+  ShowArticle();
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
+}
+
+void TfrmMain::ShowArticle() {
+  TArticleView view = ComposeArticleView(*netMsg, ShowRawHeaders);
+  // One fill, so the view opens at its first line.
+  memMsg.SetLines(view.Lines);
   lvAtt.Clear();
   lvAtt.Hide();
-  if (netMsg->Body.Count() > 0) memMsg.AddStrings(netMsg->Body);
-  int attachments = 0;
-  for (int i = 0; i < netMsg->MessageParts.Count(); ++i) {
-    const message::TMessagePart& part = netMsg->MessageParts[i];
-    if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
-      memMsg.AddStrings(text->Lines);
-    } else if (const auto* attachment = dynamic_cast<const message::TAttachment*>(&part)) {
-      ui::IListItem& icon = lvAtt.Add();
-      icon.SetCaption(attachment->FileName);
-      icon.SetImageIndex(imgAttachment);
-      ++attachments;
-    }
+  for (const TArticleAttachment& row : view.Attachments) {
+    ui::IListItem& icon = lvAtt.Add();
+    icon.SetCaption(row.Caption);
+    icon.SetKey(row.Key);
+    icon.SetImageIndex(imgAttachment);
   }
-  if (attachments > 0) {
+  if (!view.Attachments.empty()) {
     lvAtt.SetTop(RightPaneHeight());
     lvAtt.Show();
   }
-} catch (...) {
-  if (!EndCancelledCommand()) throw;
+  FArticleAttachments = std::move(view.Attachments);
+  FArticleShown = true;
+}
+
+void TfrmMain::ClearArticle() {
+  memMsg.Clear();
+  lvAtt.Clear();
+  lvAtt.Hide();
+  FArticleAttachments.clear();
+  FArticleShown = false;
+}
+
+void TfrmMain::mnuRawHeadersClick() {
+  ShowRawHeaders = !ShowRawHeaders;
+  if (FArticleShown) memMsg.SetLines(ComposeArticleView(*netMsg, ShowRawHeaders).Lines);
 }
 
 void TfrmMain::mnuOpenClick() {
   ui::IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
-  const std::string fileName = selected->Caption();
   // Without a scratch folder (window creation stopped before preparing it) the target would
   // be a name in the current folder, where an existing file of that name would be deleted.
   if (ScratchFolder.empty()) throw ENetException("Error saving attachment.");
-  // Only the last name component: an attachment must never be written outside the folder.
-  const std::string target = ScratchFolder + message::AttachmentLeafName(fileName);
-  if (const message::TAttachment* attachment = FindAttachment(*netMsg, fileName)) {
+  // The row is found by its key, the name's bytes; the file is named as the list shows it
+  // (UTF-8), so the program that opens it finds it by that name. Only the last name
+  // component: an attachment must never be written outside the folder.
+  const std::string target = ScratchFolder + message::AttachmentLeafName(selected->Caption());
+  if (const TArticleAttachment* row = FindAttachment(FArticleAttachments, selected->Key())) {
     if (target != ScratchFolder && FileExists(target)) ::unlink(target.c_str());
-    attachment->SaveToFile(target);
+    SaveArticleAttachment(*netMsg, *row, target);
   }
   WindowSystem.ShellOpen(target, "open");
 }
@@ -309,13 +332,12 @@ void TfrmMain::lvAttDblClick() {
 void TfrmMain::mnuSaveClick() {
   ui::IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
-  const std::string fileName = selected->Caption();
-  dlgSave.SetFileName(message::AttachmentLeafName(fileName));
+  dlgSave.SetFileName(message::AttachmentLeafName(selected->Caption()));
   if (!dlgSave.Execute()) return;
   const std::string chosen = dlgSave.FileName();
-  if (const message::TAttachment* attachment = FindAttachment(*netMsg, fileName)) {
+  if (const TArticleAttachment* row = FindAttachment(FArticleAttachments, selected->Key())) {
     if (FileExists(chosen)) ::unlink(chosen.c_str());
-    attachment->SaveToFile(chosen);
+    SaveArticleAttachment(*netMsg, *row, chosen);
   }
 }
 
@@ -345,6 +367,8 @@ void TfrmMain::netNewsDisconnected() {
   lvMsgs.Clear();
   lvAtt.Hide();
   memMsg.Clear();
+  FArticleAttachments.clear();
+  FArticleShown = false;
 }
 
 std::string TfrmMain::NewsHost() const {

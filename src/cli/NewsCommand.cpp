@@ -8,6 +8,7 @@
 #include "base/SysUtils.h"
 #include "cli/Json.h"
 #include "message/AttachmentName.h"
+#include "message/DisplayText.h"
 #include "message/Message.h"
 #include "message/MessageParts.h"
 #include "nntp/NNTP.h"
@@ -94,6 +95,16 @@ Options ParseArguments(const std::vector<std::string>& args) {
   return o;
 }
 
+// The lines as one text, each line but the last followed by LF.
+std::string JoinedLines(const TStringList& lines) {
+  std::string text;
+  for (int i = 0; i < lines.Count(); ++i) {
+    if (i > 0) text += '\n';
+    text += lines[i];
+  }
+  return text;
+}
+
 std::string JsonLines(const TStringList& lines) {
   std::string r = "[";
   for (int i = 0; i < lines.Count(); ++i) {
@@ -137,8 +148,12 @@ void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& ou
                        buffer += std::to_string(number);
                        buffer += ",\"subject\":";
                        AppendJsonString(buffer, subject);
+                       buffer += ",\"subject_text\":";
+                       AppendJsonString(buffer, message::DecodeHeaderText(subject));
                        buffer += ",\"from\":";
                        AppendJsonString(buffer, from);
+                       buffer += ",\"from_text\":";
+                       AppendJsonString(buffer, message::DecodeHeaderText(from));
                        buffer += ",\"date\":\"";
                        buffer += DateTimeToIso(date);
                        buffer += "\",\"message_id\":";
@@ -193,7 +208,12 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
     if (i > 0) parts += ",";
     const message::TMessagePart& part = message.MessageParts[i];
     if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
-      parts += TJsonObject().Str("type", "text").Raw("lines", JsonLines(text->Lines)).Text();
+      const TStringList shown = message::LinesToUtf8(text->Lines, TextCharset(*text, message));
+      parts += TJsonObject()
+                   .Str("type", "text")
+                   .Raw("lines", JsonLines(text->Lines))
+                   .Str("text", JoinedLines(shown))
+                   .Text();
     } else if (const auto* a = dynamic_cast<const message::TAttachment*>(&part)) {
       parts += TJsonObject()
                    .Str("type", "attachment")
@@ -211,6 +231,9 @@ void PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
              .Str("message_id", news.ArticleMessageId())
              .Raw("headers", JsonLines(message.Headers))
              .Raw("body", JsonLines(message.Body))
+             .Str("body_text",
+                  JoinedLines(message::LinesToUtf8(
+                      message.Body, message::MimeParameter(message.ContentType, "charset"))))
              .Raw("parts", parts)
              .Text()
       << '\n';

@@ -24,11 +24,13 @@ void TdlgSubs::Execute(const std::string& statement) {
 void TdlgSubs::btnAddClick() {
   ui::IListItem* selected = lvGroups.Selected();
   if (selected == nullptr) return;
-  const std::string group = selected->Caption();
+  // The key is the group's name as the server sent it; the caption only shows it.
+  const std::string group = selected->Key();
   Execute("INSERT INTO Subscriptions (Server,Group) VALUES (" + std::to_string(ServerID) + "," +
           store::QuotedStr(group) + ");");
   ui::IListItem& row = lvSubs.Add();
-  row.SetCaption(group);
+  row.SetCaption(selected->Caption());
+  row.SetKey(group);
   for (const std::string& sub : selected->SubItems()) row.AddSubItem(sub);
 }
 
@@ -37,7 +39,7 @@ void TdlgSubs::btnDelClick() {
   for (int i = lvSubs.Count() - 1; i >= 0; --i) {
     if (!lvSubs.Item(i).Selected()) continue;
     Execute("DELETE FROM Subscriptions WHERE Server=" + std::to_string(ServerID) +
-            " AND Group=" + store::QuotedStr(lvSubs.Item(i).Caption()) + ";");
+            " AND Group=" + store::QuotedStr(lvSubs.Item(i).Key()) + ";");
     lvSubs.Delete(i);
   }
 }
