@@ -166,6 +166,16 @@ std::unique_ptr<TMessageDecoder> TMessageDecoderMIME::ReadPartBody(TStream& dest
   }
 }
 
+bool CloseCurrentMultipart(TMessage& message, const std::string& line) {
+  const std::string boundary = message.BoundaryStack.CurrentBoundary();
+  if (boundary.empty() || line.size() != boundary.size() + 4 || line.compare(0, 2, "--") != 0 ||
+      line.compare(line.size() - 2, 2, "--") != 0 ||
+      !SameText(std::string_view(line).substr(2, boundary.size()), boundary))
+    return false;
+  message.BoundaryStack.PopBoundary();
+  return true;
+}
+
 std::unique_ptr<TMessageDecoder> TMessageDecoderInfoMIME::DetectStart(
     TMessage& message, const std::string& line) const {
   const std::string boundary = message.BoundaryStack.CurrentBoundary();

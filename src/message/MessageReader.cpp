@@ -7,6 +7,7 @@
 #include "base/Exception.h"
 #include "base/Streams.h"
 #include "base/SysUtils.h"
+#include "message/MessageCoderMIME.h"
 
 namespace qp::message {
 
@@ -166,6 +167,9 @@ void TMessageReader::ReadMessageBody(TMessage& message, const std::string& termi
     std::string line = FSource.ReadLn();
     if (line == terminator) break;
     UnstuffLineInPlace(line);
+    // A delimiter is no text: the outer multipart ends here, and later delimiter lines are
+    // those of the multipart around it.
+    if (CloseCurrentMultipart(message, line)) continue;
     std::unique_ptr<TMessageDecoder> decoder = TMessageDecoderList::FindDecoder(message, line);
     if (!decoder) {
       HoldText(line.size() + 2);
