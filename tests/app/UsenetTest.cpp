@@ -720,13 +720,20 @@ TEST_F(UsenetTest, NonUtf8GroupNameIsSubscribedAndSelectedByItsBytes) {
   EXPECT_EQ(server.Received(), "mode reader\r\nList\r\nGroup " + group +
                                    "\r\nxover 1-3\r\nQuit\r\n" + "mode reader\r\nGroup " + group +
                                    "\r\nQuit\r\n");
+  const auto stored = [] {
+    store::TTable subscriptions;
+    subscriptions.DatabaseName = "News";
+    subscriptions.TableName = "Subscriptions";
+    subscriptions.Open();
+    std::vector<std::string> groups;
+    for (bool row = subscriptions.First(); row; row = subscriptions.Next())
+      groups.push_back(subscriptions.FieldByName("Group").AsString());
+    return groups;
+  };
+  EXPECT_EQ(stored(), std::vector<std::string>{group});
   SubsView.Subs.Select(0);
   Subs->btnDelClick();
-  store::TTable subscriptions;
-  subscriptions.DatabaseName = "News";
-  subscriptions.TableName = "Subscriptions";
-  subscriptions.Open();
-  EXPECT_TRUE(subscriptions.Eof()) << "unsubscribed by the same bytes";
+  EXPECT_TRUE(stored().empty()) << "unsubscribed by the same bytes";
 }
 
 TEST_F(ArticleTest, TheViewShowsEveryCharsetInUtf8) {
