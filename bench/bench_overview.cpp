@@ -1,6 +1,7 @@
-// Header download as the user waits for it: a group of 100,000 overview lines served over
-// loopback, fetched end to end by `quillpost-cli news ... overview` (connect, select the
-// group, xover, parse every field, write JSON), against a plain receive loop that only
+// Header download as the user waits for it: a group of 100,000 overview lines (a quarter of
+// them with encoded words in subject and sender) served over loopback, fetched end to end by
+// `quillpost-cli news ... overview` (connect, select the group, xover, parse every field,
+// decode subject and sender for display, write JSON), against a plain receive loop that only
 // counts the same bytes, in the same run.
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -25,12 +26,18 @@ std::string OverviewListing() {
   s.reserve(kLines * 160);
   char line[512];
   for (int i = 1; i <= kLines; ++i) {
+    const bool encoded = i % 4 == 0;
+    const char* subject = encoded ? "=?ISO-8859-1?Q?Re:_Caf=E9_cr=E8me_number_%d?="
+                                  : "Re: Benchmark subject number %d about something";
+    const char* from = encoded ? "=?UTF-8?B?SsO2cmc=?=" : "Someone";
+    char subjectText[128];
+    std::snprintf(subjectText, sizeof subjectText, subject, i);
     const int n = std::snprintf(
         line, sizeof line,
-        "%d\tRe: Benchmark subject number %d about something\tSomeone <user%d@example.org>\t"
+        "%d\t%s\t%s <user%d@example.org>\t"
         "Sun, 05 Jan 2003 14:%02d:%02d +0100\t<msg%d@example.org>\t<ref%d@example.org>\t%d\t%d\t"
         "Xref: news alt.bench:%d\r\n",
-        i, i, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
+        i, subjectText, from, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
     s.append(line, static_cast<std::size_t>(n));
   }
   return s + ".\r\n";

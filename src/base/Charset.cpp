@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -27,17 +28,19 @@ constexpr std::array<uint16_t, 32> kWindows1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, uint32_t c) {
+// Writes c (below U+10000) in UTF-8 at p; returns the position after it.
+char* PutUtf8(char* p, uint32_t c) {
   if (c < 0x80) {
-    out += static_cast<char>(c);
+    *p++ = static_cast<char>(c);
   } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *p++ = static_cast<char>(0xC0 | (c >> 6));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *p++ = static_cast<char>(0xE0 | (c >> 12));
+    *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  return p;
 }
 
 // Longest charset name taken from an article; real names are far shorter (the longest IANA
@@ -76,6 +79,7 @@ class TConverters {
   TConverters& operator=(const TConverters&) = delete;
   ~TConverters() { Close(); }
 
+  std::size_t Count() const { return FOpen.size(); }
   // The converter for key, or nullopt when iconv does not know the name.
   std::optional<iconv_t> Find(const std::string& key) {
     for (const auto& [name, cd] : FOpen)
@@ -105,7 +109,7 @@ TConverters& Converters() {
   return converters;
 }
 
-TCharsetKind KindOf(const std::string& key, std::optional<iconv_t>& cd) {
+TCharsetKind KindOfKey(const std::string& key, std::optional<iconv_t>& cd) {
   if (key.empty()) return TCharsetKind::Unknown;
   static const char* const fallback[] = {"utf-8", "utf8",      "us-ascii",      "ascii",
                                          "us",    "iso646-us", "ansi_x3.4-1968"};
@@ -121,14 +125,57 @@ TCharsetKind KindOf(const std::string& key, std::optional<iconv_t>& cd) {
   return cd ? TCharsetKind::Iconv : TCharsetKind::Unknown;
 }
 
-// One run of iconv over in; nullopt when in holds a byte sequence invalid in the charset or
-// ends inside a character.
-std::optional<std::string> Convert(iconv_t cd, std::string_view in) {
+// KindOfKey of the name's key. The names last asked for are remembered as they were written,
+// so the words of an overview, which name a few charsets again and again, cost a comparison.
+TCharsetKind KindOf(std::string_view name, std::optional<iconv_t>& cd) {
+  struct TRecent {
+    std::string Name;
+    TCharsetKind Kind;
+    std::optional<iconv_t> Converter;
+  };
+  constexpr std::size_t kRecent = 8;
+  thread_local std::vector<TRecent> recent;
+  for (const TRecent& entry : recent) {
+    if (entry.Name == name) {
+      cd = entry.Converter;
+      return entry.Kind;
+    }
+  }
+  std::optional<iconv_t> converter;
+  const std::size_t opened = Converters().Count();
+  const TCharsetKind kind = KindOfKey(CharsetKey(name), converter);
+  // A converter may only be remembered while the converter list keeps it open; when that
+  // list was emptied to make room, every remembered converter is gone.
+  if (Converters().Count() < opened) recent.clear();
+  if (recent.size() >= kRecent) recent.erase(recent.begin());
+  recent.push_back({std::string(name), kind, converter});
+  cd = converter;
+  return kind;
+}
+
+void AppendWindows1252(std::string& out, std::string_view bytes) {
+  const std::size_t before = out.size();
+  out.resize(before + bytes.size() * 3);  // no character takes more than three bytes
+  char* p = out.data() + before;
+  for (char b : bytes) {
+    const auto c = static_cast<unsigned char>(b);
+    if (c < 0x80)
+      *p++ = b;
+    else
+      p = PutUtf8(p, c < 0xA0 ? kWindows1252High[c - 0x80] : c);
+  }
+  out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+// One run of iconv over in, appended to out. False, with out as it was, when in holds a byte
+// sequence invalid in the charset or ends inside a character.
+bool Convert(iconv_t cd, std::string_view in, std::string& out) {
   ::iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial shift state
-  std::string out(in.size() * 2 + 16, '\0');
+  const std::size_t before = out.size();
+  out.resize(before + in.size() * 2 + 16);
   char* inPtr = const_cast<char*>(in.data());
   std::size_t inLeft = in.size();
-  std::size_t used = 0;
+  std::size_t used = before;
   bool flushing = false;
   for (;;) {
     char* outPtr = out.data() + used;
@@ -142,31 +189,35 @@ std::optional<std::string> Convert(iconv_t cd, std::string_view in) {
       flushing = true;
       continue;
     }
-    if (errno != E2BIG) return std::nullopt;
+    if (errno != E2BIG) {
+      out.resize(before);
+      return false;
+    }
     out.resize(out.size() * 2);
   }
   out.resize(used);
-  return out;
+  return true;
 }
 
-// Applies convertLine to each line of bytes (the text between LF bytes), keeping the LFs.
-template <class ConvertLine>
-std::string ByLine(std::string_view bytes, ConvertLine convertLine) {
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 4);
+// A line that is valid UTF-8 as it is, any other as windows-1252.
+void AppendFallbackLine(std::string& out, std::string_view line) {
+  if (IsValidUtf8(line))
+    out.append(line);
+  else
+    AppendWindows1252(out, line);
+}
+
+// Applies appendLine to each line of bytes (the text between LF bytes), keeping the LFs.
+template <class AppendLine>
+void ByLine(std::string& out, std::string_view bytes, AppendLine appendLine) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = bytes.find('\n', start);
-    out += convertLine(bytes.substr(start, end == std::string_view::npos ? end : end - start));
+    appendLine(out, bytes.substr(start, end == std::string_view::npos ? end : end - start));
     if (end == std::string_view::npos) break;
     out += '\n';
     start = end + 1;
   }
-  return out;
-}
-
-std::string FallbackLine(std::string_view line) {
-  return IsValidUtf8(line) ? std::string(line) : Windows1252ToUtf8(line);
 }
 
 }  // namespace
@@ -176,6 +227,15 @@ bool IsValidUtf8(std::string_view text) {
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
+    // Eight ASCII bytes at a time: most header text is ASCII throughout.
+    if (n - i >= 8) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const unsigned char c = s[i];
     if (c < 0x80) {
       ++i;
@@ -207,44 +267,44 @@ bool IsValidUtf8(std::string_view text) {
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
-  for (char b : bytes) {
-    const auto c = static_cast<unsigned char>(b);
-    if (c < 0x80)
-      out += b;
-    else if (c < 0xA0)
-      AppendUtf8(out, kWindows1252High[c - 0x80]);
-    else
-      AppendUtf8(out, c);
-  }
+  AppendWindows1252(out, bytes);
   return out;
 }
 
 bool IsKnownCharset(std::string_view charset) {
   std::optional<iconv_t> cd;
-  return KindOf(CharsetKey(charset), cd) != TCharsetKind::Unknown;
+  return KindOf(charset, cd) != TCharsetKind::Unknown;
 }
 
-std::string ToUtf8(std::string_view bytes, std::string_view charset) {
+void AppendUtf8Text(std::string& out, std::string_view bytes, std::string_view charset) {
+  if (bytes.empty()) return;
   std::optional<iconv_t> cd;
-  const TCharsetKind kind =
-      charset.empty() ? TCharsetKind::Fallback : KindOf(CharsetKey(charset), cd);
+  const TCharsetKind kind = charset.empty() ? TCharsetKind::Fallback : KindOf(charset, cd);
   switch (kind) {
     case TCharsetKind::Windows1252:
-      return Windows1252ToUtf8(bytes);
+      AppendWindows1252(out, bytes);
+      return;
     case TCharsetKind::Iconv:
-      if (std::optional<std::string> whole = Convert(*cd, bytes)) return std::move(*whole);
+      if (Convert(*cd, bytes, out)) return;
       // Damage in the declared charset costs only the lines it is on.
-      return ByLine(bytes, [&](std::string_view line) {
-        std::optional<std::string> converted = Convert(*cd, line);
-        return converted ? std::move(*converted) : FallbackLine(line);
+      ByLine(out, bytes, [&](std::string& to, std::string_view line) {
+        if (!Convert(*cd, line, to)) AppendFallbackLine(to, line);
       });
+      return;
     case TCharsetKind::Fallback:
     case TCharsetKind::Unknown:
       break;
   }
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  return ByLine(bytes, FallbackLine);
+  if (IsValidUtf8(bytes))
+    out.append(bytes);
+  else
+    ByLine(out, bytes, AppendFallbackLine);
+}
+
+std::string ToUtf8(std::string_view bytes, std::string_view charset) {
+  std::string out;
+  AppendUtf8Text(out, bytes, charset);
+  return out;
 }
 
 }  // namespace qp

@@ -28,5 +28,7 @@ bool IsKnownCharset(std::string_view charset);
 // aliases) is read as windows-1252, its superset, as browsers do: the bytes 0x80 to 0x9F
 // that senders label ISO-8859-1 are windows-1252 punctuation, not control characters.
 std::string ToUtf8(std::string_view bytes, std::string_view charset = {});
+// The same, appended to out.
+void AppendUtf8Text(std::string& out, std::string_view bytes, std::string_view charset = {});
 
 }  // namespace qp

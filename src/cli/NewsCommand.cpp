@@ -131,6 +131,26 @@ void PrintGroups(nntp::TNNTP& news, std::ostream& out) {
   }
 }
 
+// Appends a header value as sent and as the user reads it, as two JSON fields. A value that
+// reads as it was sent (no encoded word, valid UTF-8) is escaped once and its literal copied.
+void AppendRawAndText(std::string& buffer, const char* rawField, const char* textField,
+                      const std::string& raw) {
+  buffer += rawField;
+  const std::size_t start = buffer.size();
+  AppendJsonString(buffer, raw);
+  const std::size_t length = buffer.size() - start;
+  buffer += textField;
+  if (message::HeaderTextAsSent(raw)) {
+    buffer.reserve(buffer.size() + length);  // the copy below then reads unmoved bytes
+    buffer.append(buffer.data() + start, length);
+  } else {
+    thread_local std::string text;
+    text.clear();
+    message::AppendHeaderText(text, raw);
+    AppendJsonString(buffer, text);
+  }
+}
+
 void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& out) {
   news.SelectGroup(group);
   // Each line is parsed and written as it arrives, into one output buffer flushed in large
@@ -146,14 +166,8 @@ void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& ou
                                                       references, bytes, lineCount, rest);
                        buffer += "{\"number\":";
                        buffer += std::to_string(number);
-                       buffer += ",\"subject\":";
-                       AppendJsonString(buffer, subject);
-                       buffer += ",\"subject_text\":";
-                       AppendJsonString(buffer, message::DecodeHeaderText(subject));
-                       buffer += ",\"from\":";
-                       AppendJsonString(buffer, from);
-                       buffer += ",\"from_text\":";
-                       AppendJsonString(buffer, message::DecodeHeaderText(from));
+                       AppendRawAndText(buffer, ",\"subject\":", ",\"subject_text\":", subject);
+                       AppendRawAndText(buffer, ",\"from\":", ",\"from_text\":", from);
                        buffer += ",\"date\":\"";
                        buffer += DateTimeToIso(date);
                        buffer += "\",\"message_id\":";

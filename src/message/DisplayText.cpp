@@ -1,6 +1,7 @@
 #include "message/DisplayText.h"
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "base/Charset.h"
@@ -16,27 +17,35 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// RFC 2047 "Q": "_" is a blank, "=XY" the byte XY. nullopt for an "=" without two
-// hexadecimal digits.
-std::optional<std::string> DecodeQ(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(c | 0x20);
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// RFC 2047 "Q", appended to out: "_" is a blank, "=XY" the byte XY. False for an "=" without
+// two hexadecimal digits.
+bool DecodeQ(std::string_view text, std::string& out) {
+  const std::size_t before = out.size();
+  out.resize(before + text.size());  // decoding never lengthens the text
+  char* p = out.data() + before;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '_') {
-      out += ' ';
+      *p++ = ' ';
     } else if (c == '=') {
-      if (text.size() - i < 3) return std::nullopt;
-      const int high = HexDigitValue(text[i + 1]);
-      const int low = HexDigitValue(text[i + 2]);
-      if (high < 0 || low < 0) return std::nullopt;
-      out += static_cast<char>(high * 16 + low);
+      if (text.size() - i < 3) return false;
+      const int high = HexValue(text[i + 1]);
+      const int low = HexValue(text[i + 2]);
+      if (high < 0 || low < 0) return false;
+      *p++ = static_cast<char>(high * 16 + low);
       i += 2;
     } else {
-      out += c;
+      *p++ = c;
     }
   }
-  return out;
+  out.resize(static_cast<std::size_t>(p - out.data()));
+  return true;
 }
 
 int Base64Value(char c) {
@@ -48,18 +57,16 @@ int Base64Value(char c) {
   return -1;
 }
 
-// RFC 2047 "B" (the base64 of RFC 2045). Padding may be missing; nullopt for a character
-// outside the alphabet or a length no base64 text has.
-std::optional<std::string> DecodeB(std::string_view text) {
+// RFC 2047 "B" (the base64 of RFC 2045), appended to out. Padding may be missing; false for a
+// character outside the alphabet or a length no base64 text has.
+bool DecodeB(std::string_view text, std::string& out) {
   for (int pad = 0; pad < 2 && !text.empty() && text.back() == '='; ++pad) text.remove_suffix(1);
-  if (text.size() % 4 == 1) return std::nullopt;
-  std::string out;
-  out.reserve(text.size() / 4 * 3 + 2);
+  if (text.size() % 4 == 1) return false;
   uint32_t bits = 0;
   int count = 0;
   for (char c : text) {
     const int v = Base64Value(c);
-    if (v < 0) return std::nullopt;
+    if (v < 0) return false;
     bits = (bits << 6) | static_cast<uint32_t>(v);
     count += 6;
     if (count >= 8) {
@@ -67,84 +74,112 @@ std::optional<std::string> DecodeB(std::string_view text) {
       out += static_cast<char>((bits >> count) & 0xFF);
     }
   }
-  return out;
+  return true;
 }
 
+// The parts of an encoded word "=?charset?enc?text?=".
 struct TEncodedWord {
   std::string_view Charset;
-  std::string Bytes;
+  char Encoding;  // 'q' or 'b'
+  std::string_view Text;
   std::size_t End;  // the position after its "?="
 };
 
-// The encoded word "=?charset?enc?text?=" that starts at value[at], or nullopt when the text
-// there is no well-formed word in a known charset. The text runs to the first "?=" after the
-// encoding letter; blanks inside it, which some senders leave in "Q" words, are taken as
-// they are.
-std::optional<TEncodedWord> ParseEncodedWord(std::string_view value, std::size_t at) {
+// The encoded word that starts at value[at] ("=?"), when its form is right and its charset
+// known. The text runs to the first "?=" after the encoding letter; blanks inside it, which
+// some senders leave in "Q" words, are taken as they are.
+std::optional<TEncodedWord> ParseWordAt(std::string_view value, std::size_t at) {
   const std::size_t q1 = value.find('?', at + 2);
   if (q1 == std::string_view::npos || q1 == at + 2) return std::nullopt;
-  const std::string_view charset = value.substr(at + 2, q1 - at - 2);
-  for (char c : charset)
+  const std::string_view name = value.substr(at + 2, q1 - at - 2);
+  for (char c : name)
     if (IsBlank(c) || c == '=') return std::nullopt;
   if (value.size() - q1 < 3 || value[q1 + 2] != '?') return std::nullopt;
   const std::size_t close = value.find("?=", q1 + 3);
   if (close == std::string_view::npos) return std::nullopt;
-  const std::string_view text = value.substr(q1 + 3, close - q1 - 3);
-  std::optional<std::string> bytes;
-  switch (value[q1 + 1]) {
-    case 'Q':
-    case 'q':
-      bytes = DecodeQ(text);
-      break;
-    case 'B':
-    case 'b':
-      bytes = DecodeB(text);
-      break;
-    default:
-      return std::nullopt;
-  }
-  if (!bytes || !IsKnownCharset(charset)) return std::nullopt;
-  return TEncodedWord{charset, std::move(*bytes), close + 2};
+  const char encoding = static_cast<char>(value[q1 + 1] | 0x20);
+  if ((encoding != 'q' && encoding != 'b') || !IsKnownCharset(name)) return std::nullopt;
+  return TEncodedWord{name, encoding, value.substr(q1 + 3, close - q1 - 3), close + 2};
 }
 
 }  // namespace
 
+bool HeaderTextAsSent(std::string_view value) {
+  // Most values are ASCII without any "=": eight bytes at a time, looking for a byte with
+  // its high bit set or an "=" (a byte is zero exactly when (b - 1) & ~b has its high bit).
+  constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+  std::size_t i = 0;
+  for (; i + 8 <= value.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, value.data() + i, 8);
+    const uint64_t equals = word ^ (ones * '=');
+    if (((word & highs) | ((equals - ones) & ~equals & highs)) != 0) break;
+  }
+  while (i < value.size() && static_cast<unsigned char>(value[i]) < 0x80 && value[i] != '=') ++i;
+  if (i == value.size()) return true;
+  return value.find("=?") == std::string_view::npos && IsValidUtf8(value);
+}
+
 std::string DecodeHeaderText(std::string_view value) {
-  if (value.find("=?") == std::string_view::npos) return ToUtf8(value);
   std::string out;
-  std::string plain;  // bytes outside encoded words, not yet converted
-  // The decoded bytes of adjacent words in one charset, converted together when the run ends.
-  std::string words;
+  AppendHeaderText(out, value);
+  return out;
+}
+
+void AppendHeaderText(std::string& out, std::string_view value) {
+  if (value.find("=?") == std::string_view::npos) {
+    AppendUtf8Text(out, value);
+    return;
+  }
+  // The decoded bytes of adjacent words in one charset, converted together when the run
+  // ends. Kept by the thread, so an overview of many lines decodes without allocating.
+  thread_local std::string words;
+  words.clear();
   std::string_view wordsCharset;
-  bool afterWord = false;  // plain then holds only the blanks after the last word
   const auto flushWords = [&] {
-    if (!wordsCharset.empty()) out += ToUtf8(words, wordsCharset);
+    if (!wordsCharset.empty()) AppendUtf8Text(out, words, wordsCharset);
     words.clear();
     wordsCharset = {};
   };
+  std::size_t plain = 0;  // start of the text not yet written
   std::size_t i = 0;
   while (i < value.size()) {
-    if (value[i] == '=' && i + 1 < value.size() && value[i + 1] == '?') {
-      if (std::optional<TEncodedWord> word = ParseEncodedWord(value, i)) {
-        if (!afterWord) out += ToUtf8(plain);
-        plain.clear();  // blanks between two words vanish
-        if (!wordsCharset.empty() && !SameText(wordsCharset, word->Charset)) flushWords();
-        words += word->Bytes;
-        wordsCharset = word->Charset;
-        afterWord = true;
-        i = word->End;
+    // After a word, only blanks may come before the next word for the two to join.
+    const bool afterWord = !wordsCharset.empty();
+    std::size_t at = i;
+    if (afterWord) {
+      while (at < value.size() && IsBlank(value[at])) ++at;
+      if (value.compare(at, 2, "=?") != 0) {
+        flushWords();
+        i = at;
         continue;
       }
+    } else {
+      at = value.find("=?", i);
+      if (at == std::string_view::npos) break;
     }
-    if (afterWord && !IsBlank(value[i])) {
+    const std::optional<TEncodedWord> word = ParseWordAt(value, at);
+    if (word && !afterWord) {
+      // The text before the first word of a run is written; blanks between words vanish.
+      AppendUtf8Text(out, value.substr(plain, at - plain));
+      plain = at;
+    } else if (word && !SameText(wordsCharset, word->Charset)) {
       flushWords();
-      afterWord = false;
     }
-    plain += value[i++];
+    const std::size_t before = words.size();
+    if (!word ||
+        !(word->Encoding == 'q' ? DecodeQ(word->Text, words) : DecodeB(word->Text, words))) {
+      // Not a word after all: from plain on it is text, shown as sent.
+      words.resize(before);
+      flushWords();
+      i = at + 1;
+      continue;
+    }
+    wordsCharset = word->Charset;
+    i = plain = word->End;
   }
   flushWords();
-  out += ToUtf8(plain);
-  return out;
+  AppendUtf8Text(out, value.substr(plain));
 }
 
 TStringList HeaderLinesToUtf8(const THeaderList& headers) {

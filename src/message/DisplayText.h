@@ -22,6 +22,12 @@ class TMessagePart;
 // an unknown charset, no closing "?=") stays as it was sent. Text outside encoded words
 // is converted as ToUtf8 does without a charset. Never throws for the text it is given.
 std::string DecodeHeaderText(std::string_view value);
+// The same, appended to out.
+void AppendHeaderText(std::string& out, std::string_view value);
+
+// True when DecodeHeaderText(value) is value itself: it holds no "=?" and is valid UTF-8, as
+// most header values are. Cheaper than decoding and comparing.
+bool HeaderTextAsSent(std::string_view value);
 
 // The header lines for display, in UTF-8: one line per field, "Name: value" with the value
 // unfolded (continuation lines joined as THeaderList::FieldValue joins them) and decoded by

@@ -54,7 +54,10 @@ TEST(DecodeHeaderText, QAndBWordsInEveryCharset) {
       {"alias utf8", "=?utf8?b?Q2Fmw6k=?=", kCafe},
       {"base64 without padding", "=?UTF-8?B?Q2Fmw6k?=", kCafe},
       {"language suffix", "=?ISO-8859-1*fr?Q?Caf=E9?=", kCafe},
-      {"empty text", "=?UTF-8?Q?" "?=", ""},
+      {"empty text",
+       "=?UTF-8?Q?"
+       "?=",
+       ""},
       {"blanks inside a Q word", "=?ISO-8859-1?Q?Caf=E9 au lait?=", kCafe + " au lait"},
       {"bytes invalid in the charset", "=?UTF-8?Q?Caf=E9?=", kCafe},
       {"sender", "=?UTF-8?Q?J=C3=B6rg?= <joerg@example.org>", "J\xc3\xb6rg <joerg@example.org>"},
@@ -94,6 +97,30 @@ TEST(DecodeHeaderText, MalformedWordsAreShownAsSent) {
       {"8-bit bytes in a malformed word", "=?x-unknown?Q?\xe9?=", "=?x-unknown?Q?\xc3\xa9?="},
   };
   Check(std::begin(rows), std::end(rows));
+}
+
+TEST(HeaderTextAsSent, TrueExactlyWhenDecodingChangesNothing) {
+  struct AsSentRow {
+    const char* name;
+    std::string value;
+    bool asSent;
+  };
+  const AsSentRow rows[] = {
+      {"short ASCII", "Hi", true},
+      {"long ASCII", "Re: a subject of some length, as most are", true},
+      {"equals sign without a word", "Re: a = b and c == d in the long tail", true},
+      {"encoded word late", "Re: a subject of some length =?UTF-8?Q?x?=", false},
+      {"encoded word first", "=?UTF-8?Q?x?= and a long tail after it", false},
+      {"UTF-8 late", "Re: a subject of some length " + kCafe, true},
+      {"Latin-1 late", "Re: a subject of some length Caf\xe9", false},
+      {"Latin-1 in the first eight", "Caf\xe9 and a long tail", false},
+      {"empty", "", true},
+  };
+  for (const AsSentRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(HeaderTextAsSent(r.value), r.asSent);
+    EXPECT_EQ(DecodeHeaderText(r.value) == r.value, r.asSent);
+  }
 }
 
 TEST(HeaderLinesToUtf8, OneDecodedLinePerField) {
