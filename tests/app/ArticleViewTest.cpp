@@ -9,6 +9,7 @@
 #include "message/MessageParts.h"
 #include "message/MessageReader.h"
 #include "support/Encoders.h"
+#include "support/MessageFixtures.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -58,35 +59,8 @@ TEST_F(ArticleViewTest, AlternativesShowThePlainTextAndListTheOthers) {
        {"second"},
        {"part-1.txt"}},
       {"nested in mixed, with related HTML and an attachment",
-       {"Content-Type: multipart/mixed; boundary=M",
-        "",
-        "--M",
-        "Content-Type: multipart/alternative; boundary=A",
-        "",
-        "--A",
-        "Content-Type: text/plain",
-        "",
-        "plain",
-        "--A",
-        "Content-Type: multipart/related; boundary=R",
-        "",
-        "--R",
-        "Content-Type: text/html",
-        "",
-        "<img src=cid:x>",
-        "--R",
-        "Content-Type: image/png; name=logo.png",
-        "",
-        "PNG",
-        "--R--",
-        "--A--",
-        "--M",
-        "Content-Type: application/pdf; name=a.pdf",
-        "",
-        "%PDF",
-        "--M--",
-        "."},
-       {"plain"},
+       test::NestedAlternativeArticle(),
+       {"epilogue", "plain"},
        {"part-4.html", "logo.png", "a.pdf"}},
       {"no plain alternative: all shown",
        {"Content-Type: multipart/alternative; boundary=A", "", "--A", "Content-Type: text/enriched",

@@ -155,35 +155,14 @@ TEST_P(Reception, NestedAlternativeKeepsPartsInOrder) {
 // The outer closing delimiter right after an inner one is no text, and the parts after it
 // are found: a mixed article whose alternative part ends in a related multipart.
 TEST_P(Reception, OuterCloseAfterAnInnerCloseEndsTheOuterMultipart) {
-  ASSERT_TRUE(Receive(Crlf({"Content-Type: multipart/mixed; boundary=M",
-                            "",
-                            "--M",
-                            "Content-Type: multipart/alternative; boundary=A",
-                            "",
-                            "--A",
-                            "",
-                            "plain",
-                            "--A",
-                            "Content-Type: multipart/related; boundary=R",
-                            "",
-                            "--R",
-                            "Content-Type: text/html",
-                            "",
-                            "<p>html</p>",
-                            "--R--",
-                            "--A--",
-                            "--M",
-                            "Content-Type: application/pdf; name=a.pdf",
-                            "",
-                            "%PDF",
-                            "--M--",
-                            "epilogue",
-                            "."})));
-  ASSERT_EQ(Msg.MessageParts.Count(), 5);
+  ASSERT_TRUE(Receive(Crlf(test::NestedAlternativeArticle())));
+  ASSERT_EQ(Msg.MessageParts.Count(), 6);
   EXPECT_EQ(TextAt(Msg, 3).Lines, (TStringList{"<p>html</p>"}));
-  EXPECT_EQ(AttachmentAt(Msg, 4).FileName, "a.pdf");
-  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 4).StoredPath), "%PDF");
-  EXPECT_EQ(AttachmentAt(Msg, 4).Parent, -1);
+  EXPECT_EQ(AttachmentAt(Msg, 4).FileName, "logo.png");
+  EXPECT_EQ(AttachmentAt(Msg, 4).Parent, 2);
+  EXPECT_EQ(AttachmentAt(Msg, 5).FileName, "a.pdf");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 5).StoredPath), "%PDF");
+  EXPECT_EQ(AttachmentAt(Msg, 5).Parent, -1);
   EXPECT_EQ(Msg.Body, (TStringList{"epilogue"}));
   EXPECT_EQ(Msg.BoundaryStack.Count(), 0);
 }
