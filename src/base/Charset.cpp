@@ -43,8 +43,7 @@ char* PutUtf8(char* p, uint32_t c) {
   return p;
 }
 
-// Longest charset name taken from an article; real names are far shorter (the longest IANA
-// name has 45 characters).
+// Longest charset name taken from an article; real names are far shorter.
 constexpr std::size_t kMaxCharsetName = 64;
 
 // The charset name in lower case without quotes, blanks and RFC 2231 language; "" for a

@@ -19,8 +19,8 @@ namespace qp::widgets {
 class TListRows;
 
 // One row: the caption (cell 0), its sub-items (cells 1 ...), a number and a key kept with
-// it, an image index and a check state. Owned by its TListRows; its address stays the same until
-// it is deleted or the rows are cleared, whatever sorts happen in between.
+// it, an image index and a check state. Owned by its TListRows; its address stays the same
+// until it is deleted or the rows are cleared, whatever sorts happen in between.
 class TListRow : public ui::IListItem {
  public:
   explicit TListRow(TListRows& owner) : FOwner(&owner) {}
