@@ -45,18 +45,26 @@ class OneShotServer {
 
 // The overview listing of a group of lines articles as a news server sends it after "224":
 // one tab-separated line per article (number, subject, from, date, message id, references,
-// bytes, lines, Xref), then the "." line.
+// bytes, lines, Xref), then the "." line. Every fourth subject and sender is an RFC 2047
+// encoded word, as in real groups, so the decoded fields cost what they cost in use.
 inline std::string OverviewListing(int lines) {
   std::string s;
   s.reserve(static_cast<std::size_t>(lines) * 160);
   char line[512];
   for (int i = 1; i <= lines; ++i) {
+    const bool encoded = i % 4 == 0;
+    char subject[128];
+    std::snprintf(subject, sizeof subject,
+                  encoded ? "=?ISO-8859-1?Q?Re:_Caf=E9_cr=E8me_number_%d?="
+                          : "Re: Benchmark subject number %d about something",
+                  i);
+    const char* from = encoded ? "=?UTF-8?B?SsO2cmc=?=" : "Someone";
     const int n = std::snprintf(
         line, sizeof line,
-        "%d\tRe: Benchmark subject number %d about something\tSomeone <user%d@example.org>\t"
+        "%d\t%s\t%s <user%d@example.org>\t"
         "Sun, 05 Jan 2003 14:%02d:%02d +0100\t<msg%d@example.org>\t<ref%d@example.org>\t%d\t%d\t"
         "Xref: news alt.bench:%d\r\n",
-        i, i, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
+        i, subject, from, i % 1000, i % 60, i % 60, i, i - 1, 1000 + i % 5000, 10 + i % 200, i);
     s.append(line, static_cast<std::size_t>(n));
   }
   return s + ".\r\n";

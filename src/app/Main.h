@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ArticleView.h"
 #include "app/MainView.h"
 #include "base/Component.h"
 #include "base/DateTime.h"
@@ -165,6 +166,13 @@ class TfrmMain {
   void mnuOpenClick();
   void mnuSaveClick();
   void lvAttDblClick();
+  // "Show raw headers" in the article view's pop-up menu: switches ShowRawHeaders and shows
+  // the current article's header lines that way.
+  void mnuRawHeadersClick();
+
+  // The article view shows the header lines exactly as sent instead of decoded, one per
+  // field. Off at start.
+  bool ShowRawHeaders = false;
 
   const std::string& GetScratchFolder() const { return ScratchFolder; }
   // The height of the right pane, the position at which lvAtt sits below memMsg.
@@ -179,6 +187,10 @@ class TfrmMain {
   void ShowStoredSubscriptions();
   // The window's title for the connected server and the group shown.
   void UpdateCaption();
+  // Fills memMsg and lvAtt from netMsg.
+  void ShowArticle();
+  // Empties memMsg and lvAtt and hides lvAtt: no article is shown.
+  void ClearArticle();
 
   // One network command at a time: the anti-freeze lets the window run handlers while a
   // command waits, and a second command on the same connection would interleave its lines
@@ -213,6 +225,10 @@ class TfrmMain {
   // The NNTP command that was waiting when "Disconnect" closed the connection under it,
   // until the handler that sent it has ended.
   std::optional<std::string> FCancelledCommand;
+
+  // The rows of lvAtt as the article view made them, and whether memMsg shows netMsg.
+  std::vector<TArticleAttachment> FArticleAttachments;
+  bool FArticleShown = false;
 
   std::unique_ptr<feed::TNewsCollection> FeedItems;
   std::unique_ptr<store::TTable> ActiveSites;

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "base/Charset.h"
 #include "base/SysUtils.h"
 #include "dialogs/Subscribe.h"
 #include "message/AttachmentName.h"
+#include "message/DisplayText.h"
 #include "message/MessageParts.h"
 #include "nntp/ServerAddress.h"
 #include "store/Query.h"
@@ -33,14 +35,18 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The first attachment whose FileName is exactly fileName, or nullptr.
-const message::TAttachment* FindAttachment(const message::TMessage& message,
-                                           const std::string& fileName) {
-  for (int i = 0; i < message.MessageParts.Count(); ++i) {
-    const auto* a = dynamic_cast<const message::TAttachment*>(&message.MessageParts[i]);
-    if (a != nullptr && a->FileName == fileName) return a;
-  }
+// The first row whose key is exactly key, or nullptr.
+const TArticleAttachment* FindAttachment(const std::vector<TArticleAttachment>& rows,
+                                         const std::string& key) {
+  for (const TArticleAttachment& row : rows)
+    if (row.Key == key) return &row;
   return nullptr;
+}
+
+// A group row: the name as the user reads it, the name's bytes as its key.
+void SetGroupName(ui::IListItem& row, const std::string& group) {
+  row.SetCaption(ToUtf8(group));
+  row.SetKey(group);
 }
 
 // Sets the hourglass for as long as it lives; every way out restores the default cursor.
@@ -197,7 +203,7 @@ void TfrmMain::ServerMenuClick(ui::IMenuItem& item) try {
               : GroupCountText(netNews->FirstArticle(), netNews->LastArticle());
       for (ui::IListView* list : {&dlgSubs->lvSubs, &lvGroups}) {
         ui::IListItem& row = list->Add();
-        row.SetCaption(group);
+        SetGroupName(row, group);
         row.AddSubItem(count);
       }
     } while (query.Next());
@@ -219,10 +225,11 @@ void TfrmMain::ShowSubscriptions() {
 
 void TfrmMain::ShowStoredSubscriptions() {
   const std::vector<std::string> groups = dlgSubs->StoredGroups();
-  // The count text a list showed for a group: the dialog's subscribed rows are the newest.
+  // The count text a list showed for a group (rows are keyed by the group's bytes): the
+  // dialog's subscribed rows are the newest.
   const auto countOf = [](ui::IListView& list, const std::string& group) {
     for (int i = 0; i < list.Count(); ++i) {
-      if (list.Item(i).Caption() == group) return std::optional(list.Item(i).SubItems());
+      if (list.Item(i).Key() == group) return std::optional(list.Item(i).SubItems());
     }
     return std::optional<std::vector<std::string>>();
   };
@@ -238,7 +245,7 @@ void TfrmMain::ShowStoredSubscriptions() {
     const ui::TListUpdate fill(*list);
     for (std::size_t i = 0; i < groups.size(); ++i) {
       ui::IListItem& row = list->Add();
-      row.SetCaption(groups[i]);
+      SetGroupName(row, groups[i]);
       for (const std::string& sub : counts[i]) row.AddSubItem(sub);
     }
   }
@@ -256,7 +263,7 @@ void TfrmMain::LoadGroupList() {
       uint64_t high = 0, low = 0;
       nntp::TNNTP::ParseGroupLine(line, name, high, low, status);
       ui::IListItem& row = dlgSubs->lvGroups.Add();
-      row.SetCaption(name);
+      SetGroupName(row, name);
       row.AddSubItem(GroupCountText(low, high));
     }
     barStat.SetSimpleText("Ready");
@@ -271,10 +278,12 @@ void TfrmMain::lvGroupsDblClick() try {
   if (selected == nullptr || !netNews->Connected()) return;
   const TNetworkCommand command(*this);
   if (!command.Entered()) return;
-  const std::string group = selected->Caption();
+  const std::string group = selected->Key();
   lvMsgs.Clear();
   FShownGroup.clear();
   UpdateCaption();
+  // The new group's headers replace the article of the previous one.
+  ClearArticle();
   const ui::TListUpdate fill(lvMsgs);
   netNews->SelectGroup(group);
   FShownGroup = group;
@@ -293,8 +302,8 @@ void TfrmMain::lvGroupsDblClick() try {
                                    lineCount, rest);
     ui::IListItem& row = lvMsgs.Add();
     row.SetData(number);
-    row.SetCaption(subject);
-    row.AddSubItem(from);
+    row.SetCaption(message::DecodeHeaderText(subject));
+    row.AddSubItem(message::DecodeHeaderText(from));
     row.AddSubItem(ShortDateText(date));
     row.AddSubItem(std::to_string(bytes));
   }
@@ -316,55 +325,69 @@ void TfrmMain::lvMsgsDblClick() try {
     memLog.Add("No article number for \"" + selected->Caption() + "\"");
     return;
   }
+  // The rows and the view stand for parts of netMsg, which the retrieval empties first.
+  FArticleAttachments.clear();
+  FArticleShown = false;
   if (!netNews->RetrieveArticle(number, "", *netMsg)) {
     // The article is gone from the server: show nothing rather than the previous article.
-    memMsg.Clear();
-    lvAtt.Clear();
-    lvAtt.Hide();
+    ClearArticle();
     memLog.Add("Article " + std::to_string(number) + " is not available on the server - " +
                netNews->ReplyText());
     return;
   }
   // Parts that could not be decoded to their end, and fields kept as sent.
   for (const std::string& failure : netMsg->DecodeFailures) memLog.Add(failure);
-  memMsg.Clear();
-  memMsg.AddStrings(netMsg->Headers);
-  memMsg.Add("");
+  ShowArticle();
+} catch (...) {
+  if (!EndCancelledCommand()) throw;
+}
+
+void TfrmMain::ShowArticle() {
+  TArticleView view = ComposeArticleView(*netMsg, ShowRawHeaders);
+  // One fill, so the view opens at its first line.
+  memMsg.SetLines(view.Lines);
   lvAtt.Clear();
   lvAtt.Hide();
-  if (netMsg->Body.Count() > 0) memMsg.AddStrings(netMsg->Body);
-  int attachments = 0;
-  for (int i = 0; i < netMsg->MessageParts.Count(); ++i) {
-    const message::TMessagePart& part = netMsg->MessageParts[i];
-    if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
-      memMsg.AddStrings(text->Lines);
-    } else if (const auto* attachment = dynamic_cast<const message::TAttachment*>(&part)) {
-      ui::IListItem& icon = lvAtt.Add();
-      icon.SetCaption(attachment->FileName);
-      icon.SetImageIndex(imgAttachment);
-      ++attachments;
-    }
+  for (const TArticleAttachment& row : view.Attachments) {
+    ui::IListItem& icon = lvAtt.Add();
+    icon.SetCaption(row.Caption);
+    icon.SetKey(row.Key);
+    icon.SetImageIndex(imgAttachment);
   }
-  if (attachments > 0) {
+  if (!view.Attachments.empty()) {
     lvAtt.SetTop(RightPaneHeight());
     lvAtt.Show();
   }
-} catch (...) {
-  if (!EndCancelledCommand()) throw;
+  FArticleAttachments = std::move(view.Attachments);
+  FArticleShown = true;
+}
+
+void TfrmMain::ClearArticle() {
+  memMsg.Clear();
+  lvAtt.Clear();
+  lvAtt.Hide();
+  FArticleAttachments.clear();
+  FArticleShown = false;
+}
+
+void TfrmMain::mnuRawHeadersClick() {
+  ShowRawHeaders = !ShowRawHeaders;
+  if (FArticleShown) memMsg.SetLines(ComposeArticleView(*netMsg, ShowRawHeaders).Lines);
 }
 
 void TfrmMain::mnuOpenClick() {
   ui::IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
-  const std::string fileName = selected->Caption();
   // Without a scratch folder (window creation stopped before preparing it) the target would
   // be a name in the current folder, where an existing file of that name would be deleted.
   if (ScratchFolder.empty()) throw ENetException("Error saving attachment.");
-  // Only the last name component: an attachment must never be written outside the folder.
-  const std::string target = ScratchFolder + message::AttachmentLeafName(fileName);
-  if (const message::TAttachment* attachment = FindAttachment(*netMsg, fileName)) {
+  // The row is found by its key, the name's bytes; the file is named as the list shows it
+  // (UTF-8), so the program that opens it finds it by that name. Only the last name
+  // component: an attachment must never be written outside the folder.
+  const std::string target = ScratchFolder + message::AttachmentLeafName(selected->Caption());
+  if (const TArticleAttachment* row = FindAttachment(FArticleAttachments, selected->Key())) {
     if (target != ScratchFolder && FileExists(target)) ::unlink(target.c_str());
-    attachment->SaveToFile(target);
+    SaveArticleAttachment(*netMsg, *row, target);
   }
   WindowSystem.ShellOpen(target, "open");
 }
@@ -376,13 +399,12 @@ void TfrmMain::lvAttDblClick() {
 void TfrmMain::mnuSaveClick() {
   ui::IListItem* selected = lvAtt.Selected();
   if (selected == nullptr) return;
-  const std::string fileName = selected->Caption();
-  dlgSave.SetFileName(message::AttachmentLeafName(fileName));
+  dlgSave.SetFileName(message::AttachmentLeafName(selected->Caption()));
   if (!dlgSave.Execute()) return;
   const std::string chosen = dlgSave.FileName();
-  if (const message::TAttachment* attachment = FindAttachment(*netMsg, fileName)) {
+  if (const TArticleAttachment* row = FindAttachment(FArticleAttachments, selected->Key())) {
     if (FileExists(chosen)) ::unlink(chosen.c_str());
-    attachment->SaveToFile(chosen);
+    SaveArticleAttachment(*netMsg, *row, chosen);
   }
 }
 
@@ -410,8 +432,7 @@ void TfrmMain::netNewsDisconnected() {
     mnuServers.Items(i).SetChecked(false);
   lvGroups.Clear();
   lvMsgs.Clear();
-  lvAtt.Hide();
-  memMsg.Clear();
+  ClearArticle();
   FConnectedServer.clear();
   FShownGroup.clear();
   UpdateCaption();
@@ -422,7 +443,7 @@ std::string TfrmMain::NewsHost() const {
 }
 
 void TfrmMain::UpdateCaption() {
-  FView.SetCaption(MainCaption(FConnectedServer, FShownGroup));
+  FView.SetCaption(MainCaption(FConnectedServer, ToUtf8(FShownGroup)));
 }
 
 }  // namespace qp::app

@@ -109,6 +109,16 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool WriteFileNoOverwrite(const std::string& to, std::string_view content) {
+  TFileHandle out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!out.Valid()) return false;
+  if (!WriteAll(out.Get(), content.data(), content.size()) || !out.Close()) {
+    ::unlink(to.c_str());
+    return false;
+  }
+  return true;
+}
+
 void ReplaceFile(const std::string& fileName, const std::string& content) {
   const std::size_t slash = fileName.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : fileName.substr(0, slash + 1);

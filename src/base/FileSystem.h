@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qp {
 
@@ -15,6 +16,9 @@ std::string MakeTempFile(const std::string& prefix);
 // Copies the file from to the new file to. Returns false, leaving nothing behind, when to
 // already exists or anything fails; an existing file is never overwritten.
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+// Writes content to the new file to. Returns false, leaving nothing behind, when to already
+// exists or anything fails; an existing file is never overwritten.
+bool WriteFileNoOverwrite(const std::string& to, std::string_view content);
 // Writes content into a new file beside fileName, readable and writable by the owner only,
 // and renames it over fileName: the file is then either what it was or the whole new
 // content, never half of it. Throws EFCreateError, leaving fileName as it was, on failure.

@@ -2,34 +2,12 @@
 
 #include <cstring>
 
+#include "base/Charset.h"
 #include "base/SysUtils.h"
 
 namespace qp::cli {
 
 namespace {
-
-bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t extra = 0;
-    if (c < 0x80)
-      extra = 0;
-    else if (c >= 0xC2 && c <= 0xDF)
-      extra = 1;
-    else if (c >= 0xE0 && c <= 0xEF)
-      extra = 2;
-    else if (c >= 0xF0 && c <= 0xF4)
-      extra = 3;
-    else
-      return false;
-    if (extra > 0 && i + extra >= s.size()) return false;
-    for (std::size_t k = 1; k <= extra; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += extra + 1;
-  }
-  return true;
-}
 
 // True when one of the eight bytes of word needs attention in a JSON string: a control
 // character, a quote, a backslash, DEL or a byte of 0x80 and above (classic SWAR tests:

@@ -13,6 +13,7 @@
 #include "base/SysUtils.h"
 #include "cli/Json.h"
 #include "message/AttachmentName.h"
+#include "message/DisplayText.h"
 #include "message/Message.h"
 #include "message/MessageParts.h"
 #include "nntp/NNTP.h"
@@ -128,6 +129,14 @@ void ReadPassword(Options& o, std::istream& in) {
       o.login = true;
     }
   }
+// The lines as one text, each line but the last followed by LF.
+std::string JoinedLines(const TStringList& lines) {
+  std::string text;
+  for (int i = 0; i < lines.Count(); ++i) {
+    if (i > 0) text += '\n';
+    text += lines[i];
+  }
+  return text;
 }
 
 std::string JsonLines(const TStringList& lines) {
@@ -156,6 +165,26 @@ void PrintGroups(nntp::TNNTP& news, std::ostream& out) {
   }
 }
 
+// Appends a header value as sent and as the user reads it, as two JSON fields. A value that
+// reads as it was sent (no encoded word, valid UTF-8) is escaped once and its literal copied.
+void AppendRawAndText(std::string& buffer, const char* rawField, const char* textField,
+                      const std::string& raw) {
+  buffer += rawField;
+  const std::size_t start = buffer.size();
+  AppendJsonString(buffer, raw);
+  const std::size_t length = buffer.size() - start;
+  buffer += textField;
+  if (message::HeaderTextAsSent(raw)) {
+    buffer.reserve(buffer.size() + length);  // the copy below then reads unmoved bytes
+    buffer.append(buffer.data() + start, length);
+  } else {
+    thread_local std::string text;
+    text.clear();
+    message::AppendHeaderText(text, raw);
+    AppendJsonString(buffer, text);
+  }
+}
+
 void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& out) {
   news.SelectGroup(group);
   // Each line is parsed and written as it arrives, into one output buffer flushed in large
@@ -171,10 +200,8 @@ void PrintOverview(nntp::TNNTP& news, const std::string& group, std::ostream& ou
                                                       references, bytes, lineCount, rest);
                        buffer += "{\"number\":";
                        buffer += std::to_string(number);
-                       buffer += ",\"subject\":";
-                       AppendJsonString(buffer, subject);
-                       buffer += ",\"from\":";
-                       AppendJsonString(buffer, from);
+                       AppendRawAndText(buffer, ",\"subject\":", ",\"subject_text\":", subject);
+                       AppendRawAndText(buffer, ",\"from\":", ",\"from_text\":", from);
                        buffer += ",\"date\":\"";
                        buffer += DateTimeToIso(date);
                        buffer += "\",\"message_id\":";
@@ -297,7 +324,12 @@ bool PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
     if (i > 0) parts += ",";
     const message::TMessagePart& part = message.MessageParts[i];
     if (const auto* text = dynamic_cast<const message::TText*>(&part)) {
-      parts += TJsonObject().Str("type", "text").Raw("lines", JsonLines(text->Lines)).Text();
+      const TStringList shown = message::LinesToUtf8(text->Lines, TextCharset(*text, message));
+      parts += TJsonObject()
+                   .Str("type", "text")
+                   .Raw("lines", JsonLines(text->Lines))
+                   .Str("text", JoinedLines(shown))
+                   .Text();
     } else if (const auto* a = dynamic_cast<const message::TAttachment*>(&part)) {
       TJsonObject object;
       object.Str("type", "attachment")
@@ -325,6 +357,9 @@ bool PrintArticle(nntp::TNNTP& news, const Options& o, std::ostream& out, std::o
              .Str("message_id", messageId)
              .Raw("headers", JsonLines(message.Headers))
              .Raw("body", JsonLines(message.Body))
+             .Str("body_text",
+                  JoinedLines(message::LinesToUtf8(
+                      message.Body, message::MimeParameter(message.ContentType, "charset"))))
              .Raw("parts", parts)
              .Text()
       << '\n';

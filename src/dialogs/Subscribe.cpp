@@ -48,17 +48,19 @@ bool TdlgSubs::Stored(const std::string& group) {
 void TdlgSubs::btnAddClick() {
   ui::IListItem* selected = lvGroups.Selected();
   if (selected == nullptr) return;
-  const std::string group = selected->Caption();
+  // The key is the group's name as the server sent it; the caption only shows it.
+  const std::string group = selected->Key();
   // A second row would show the group twice and be removed with the first by one unsubscribe.
   if (!Stored(group)) {
     Execute("INSERT INTO Subscriptions (Server,Group) VALUES (" + std::to_string(ServerID) + "," +
             store::QuotedStr(group) + ");");
   }
   for (int i = 0; i < lvSubs.Count(); ++i) {
-    if (lvSubs.Item(i).Caption() == group) return;
+    if (lvSubs.Item(i).Key() == group) return;
   }
   ui::IListItem& row = lvSubs.Add();
-  row.SetCaption(group);
+  row.SetCaption(selected->Caption());
+  row.SetKey(group);
   for (const std::string& sub : selected->SubItems()) row.AddSubItem(sub);
 }
 
@@ -66,7 +68,7 @@ void TdlgSubs::btnDelClick() {
   std::vector<std::string> groups;
   for (int i = 0; i < lvSubs.Count(); ++i) {
     if (!lvSubs.Item(i).Selected()) continue;
-    const std::string group = lvSubs.Item(i).Caption();
+    const std::string group = lvSubs.Item(i).Key();
     if (std::find(groups.begin(), groups.end(), group) == groups.end()) groups.push_back(group);
   }
   for (const std::string& group : groups) {
@@ -75,7 +77,7 @@ void TdlgSubs::btnDelClick() {
     // The statement removed every row of the group, so the list keeps none either; from the
     // last row up, so deleting a row moves none of the rows still to visit.
     for (int i = lvSubs.Count() - 1; i >= 0; --i) {
-      if (lvSubs.Item(i).Caption() == group) lvSubs.Delete(i);
+      if (lvSubs.Item(i).Key() == group) lvSubs.Delete(i);
     }
   }
 }

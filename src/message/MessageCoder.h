@@ -60,6 +60,14 @@ class TMessageDecoder {
   TMessageDecoder& operator=(const TMessageDecoder&) = delete;
 
   std::string FileName;
+  // The part's Content-Type as its header gives it ("" when it has none, as a uuencoded
+  // block), set by ReadPartHeader.
+  std::string ContentType;
+  // The boundary whose delimiter line started this part, and the boundary that the part's
+  // own header put in force (a nested multipart); "" when there is none. Reception tells
+  // from them which multipart each part belongs to.
+  std::string EnclosingBoundary;
+  std::string OpenedBoundary;
   // The part's own header lines, each stored as name "=" value.
   TStringList PartFields;
   TMessageDecoderPartKind PartKind = partUnknown;

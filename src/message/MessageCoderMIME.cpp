@@ -26,7 +26,9 @@ std::string AfterKeyword(const std::string& value, const std::string& upperKeywo
 }  // namespace
 
 TMessageDecoderMIME::TMessageDecoderMIME(TMessage& message)
-    : TMessageDecoder(message), PartBoundary(message.BoundaryStack.CurrentBoundary()) {}
+    : TMessageDecoder(message), PartBoundary(message.BoundaryStack.CurrentBoundary()) {
+  EnclosingBoundary = PartBoundary;
+}
 
 TMessageDecoderMIME::TMessageDecoderMIME(TMessage& message, std::string firstLine)
     : TMessageDecoder(message), PendingLine(std::move(firstLine)), WholeBodyMode(true) {}
@@ -42,6 +44,7 @@ std::string TMessageDecoderMIME::PartField(const std::string& name) const {
 
 void TMessageDecoderMIME::ReadPartHeader() {
   if (WholeBodyMode) {
+    ContentType = FMessage.ContentType;
     ClassifyPart(FMessage.ContentType, FMessage.ContentDisposition);
     return;
   }
@@ -71,12 +74,14 @@ void TMessageDecoderMIME::ReadPartHeader() {
     PartFields.Add(std::move(line));
   }
   const std::string contentType = PartField("Content-Type");
+  ContentType = contentType;
   const std::string boundary = TMIMEBoundary::BoundaryFromContentType(contentType);
   if (!boundary.empty()) {
     TMIMEBoundary& stack = FMessage.BoundaryStack;
     if (stack.Count() < MaxBoundaryDepth || SameText(boundary, stack.CurrentBoundary())) {
       stack.PushBoundary(boundary);
       PartBoundary = boundary;
+      if (!SameText(boundary, EnclosingBoundary)) OpenedBoundary = boundary;
     }
   }
   ClassifyPart(contentType, PartField("Content-Disposition"));
@@ -159,6 +164,16 @@ std::unique_ptr<TMessageDecoder> TMessageDecoderMIME::ReadPartBody(TStream& dest
       }
     }
   }
+}
+
+bool CloseCurrentMultipart(TMessage& message, const std::string& line) {
+  const std::string boundary = message.BoundaryStack.CurrentBoundary();
+  if (boundary.empty() || line.size() != boundary.size() + 4 || line.compare(0, 2, "--") != 0 ||
+      line.compare(line.size() - 2, 2, "--") != 0 ||
+      !SameText(std::string_view(line).substr(2, boundary.size()), boundary))
+    return false;
+  message.BoundaryStack.PopBoundary();
+  return true;
 }
 
 std::unique_ptr<TMessageDecoder> TMessageDecoderInfoMIME::DetectStart(

@@ -45,6 +45,12 @@ class TMessageDecoderMIME : public TMessageDecoder {
   std::string PartField(const std::string& name) const;
 };
 
+// True, after taking the boundary out of force, when line is the closing delimiter
+// "--boundary--" of the message's current boundary. Reception meets such a line outside any
+// part when a multipart ends right after a multipart nested in it: the inner one's last part
+// stops at the inner closing delimiter, and the outer one's closing delimiter follows.
+bool CloseCurrentMultipart(TMessage& message, const std::string& line);
+
 // Claims a delimiter line of the message's current boundary, or the first body line of a
 // message whose own Content-Transfer-Encoding is base64 or quoted-printable.
 class TMessageDecoderInfoMIME : public TMessageDecoderInfo {

@@ -21,6 +21,17 @@ void TAttachment::AdoptTempFile(const std::string& path) {
   FOwnedFile = path;
 }
 
+bool TText::SaveToFile(const std::string& path) const {
+  bool written = false;
+  try {
+    written = !path.empty() && WriteFileNoOverwrite(path, Lines.Text());
+  } catch (const Exception&) {
+    written = false;
+  }
+  if (!written) throw ENetException("Error saving attachment.");
+  return true;
+}
+
 bool TAttachment::SaveToFile(const std::string& path) const {
   bool copied = false;
   try {

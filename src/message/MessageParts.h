@@ -22,6 +22,11 @@ class TMessagePart {
 
   THeaderList PartHeaders;
   THeaderList ExtraHeaders;
+  // The index in MessageParts of the multipart part this part was read inside (the part
+  // whose own header put the enclosing boundary in force), -1 for a part of the message's
+  // own body. Reception sets it, together with the part's ContentType (a MIME part's own
+  // "Content-Type"; none for a uuencoded block).
+  int Parent = -1;
 
   // Stored in PartHeaders as "Content-Type" and "Content-Transfer-Encoding".
   std::string ContentType() const { return PartHeaders.ValueOf("Content-Type"); }
@@ -41,6 +46,11 @@ class TText : public TMessagePart {
  public:
   TText() : TMessagePart(TDescendantTag{}) {}
   TStringList Lines;
+
+  // Writes Lines, each followed by CR LF, to the new file path, never overwriting. Returns
+  // true; raises ENetException "Error saving attachment." when path exists or cannot be
+  // written.
+  bool SaveToFile(const std::string& path) const;
 };
 
 // An attachment. Its content lives in the file StoredPath, never in memory. A temporary file

@@ -7,6 +7,7 @@
 #include "base/Exception.h"
 #include "base/Streams.h"
 #include "base/SysUtils.h"
+#include "message/MessageCoderMIME.h"
 
 namespace qp::message {
 
@@ -113,6 +114,20 @@ void TMessageReader::NoteDamage(TMessage& message, const TMessageDecoder& decode
   message.DecodeFailures.Add("Damaged part " + name + ": " + decoder.Damage);
 }
 
+template <class TPart>
+void TMessageReader::AddPart(TMessage& message, std::unique_ptr<TPart> part,
+                             const TMessageDecoder& decoder) {
+  const int index = message.MessageParts.Count();
+  if (!decoder.ContentType.empty()) part->SetContentType(decoder.ContentType);
+  if (!decoder.EnclosingBoundary.empty()) {
+    // The latest owner wins: a boundary used again by a later multipart belongs to it.
+    for (const auto& [boundary, owner] : FBoundaryOwners)
+      if (SameText(boundary, decoder.EnclosingBoundary)) part->Parent = owner;
+  }
+  if (!decoder.OpenedBoundary.empty()) FBoundaryOwners.emplace_back(decoder.OpenedBoundary, index);
+  message.MessageParts.Add(std::move(part));
+}
+
 bool TMessageReader::ReadMessageHeader(TMessage& message, const std::string& terminator) {
   TReadWorkGuard work(FWork);
   THeaderBlockLimit limit("Article header");
@@ -134,6 +149,7 @@ bool TMessageReader::ReadMessageHeader(TMessage& message, const std::string& ter
 void TMessageReader::ReadMessageBody(TMessage& message, const std::string& terminator) {
   // The header read before (possibly by another reader object) is held text too.
   FTextBytes = 0;
+  FBoundaryOwners.clear();
   for (const std::string& line : message.Headers) FTextBytes += line.size() + 2;
   HoldText(0);
   if (message.NoDecode) {
@@ -151,6 +167,9 @@ void TMessageReader::ReadMessageBody(TMessage& message, const std::string& termi
     std::string line = FSource.ReadLn();
     if (line == terminator) break;
     UnstuffLineInPlace(line);
+    // A delimiter is no text: the outer multipart ends here, and later delimiter lines are
+    // those of the multipart around it.
+    if (CloseCurrentMultipart(message, line)) continue;
     std::unique_ptr<TMessageDecoder> decoder = TMessageDecoderList::FindDecoder(message, line);
     if (!decoder) {
       HoldText(line.size() + 2);
@@ -187,7 +206,7 @@ std::unique_ptr<TMessageDecoder> TMessageReader::StoreTextPart(
   std::unique_ptr<TMessageDecoder> next = decoder->ReadPartBody(counted, messageEnd);
   auto text = std::make_unique<TText>();
   text->Lines.SetText(content.DataString());
-  message.MessageParts.Add(std::move(text));
+  AddPart(message, std::move(text), *decoder);
   NoteDamage(message, *decoder);
   return next;
 }
@@ -208,7 +227,7 @@ std::unique_ptr<TMessageDecoder> TMessageReader::StoreAttachmentPart(
   attachment->FileName = decoder->FileName;
   attachment->AdoptTempFile(path);
   fileGuard.Release();
-  message.MessageParts.Add(std::move(attachment));
+  AddPart(message, std::move(attachment), *decoder);
   NoteDamage(message, *decoder);
   return next;
 }

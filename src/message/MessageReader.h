@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/Component.h"
 #include "base/LineSource.h"
@@ -42,6 +44,10 @@ class TMessageReader {
   std::unique_ptr<TMessageDecoder> StoreAttachmentPart(std::unique_ptr<TMessageDecoder> decoder,
                                                        TMessage& message, bool& messageEnd);
 
+  // Appends part to message.MessageParts with the Content-Type and the Parent that decoder
+  // found for it.
+  template <class TPart>
+  void AddPart(TMessage& message, std::unique_ptr<TPart> part, const TMessageDecoder& decoder);
   // Counts bytes of text about to be held against MaxTextBytes; throws ELimitExceeded.
   void HoldText(std::size_t bytes);
   // Notes a part that could not be decoded to its end in message.DecodeFailures.
@@ -51,6 +57,8 @@ class TMessageReader {
   TComponent& FWork;
   // Text held by the message being read, as counted by HoldText.
   std::size_t FTextBytes = 0;
+  // Each boundary put in force by a part's header, with that part's index in MessageParts.
+  std::vector<std::pair<std::string, int>> FBoundaryOwners;
 };
 
 }  // namespace qp::message

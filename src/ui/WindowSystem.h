@@ -53,6 +53,11 @@ class IListItem {
   // An unsigned number kept with the row (an article number, which may exceed 32 bits).
   virtual uint64_t Data() const = 0;
   virtual void SetData(uint64_t data) = 0;
+  // The bytes the row stands for (a group's or an attachment's name exactly as the server
+  // sent it), by which the logic finds the group or attachment again; the caption is only
+  // what the list shows. Reads as the caption until it is set.
+  virtual std::string Key() const = 0;
+  virtual void SetKey(const std::string& key) = 0;
   virtual int ImageIndex() const = 0;
   virtual void SetImageIndex(int index) = 0;
   virtual int Index() const = 0;

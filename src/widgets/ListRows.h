@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,9 +18,9 @@ namespace qp::widgets {
 
 class TListRows;
 
-// One row: the caption (cell 0), its sub-items (cells 1 ...), a number kept with it, an
-// image index and a check state. Owned by its TListRows; its address stays the same until
-// it is deleted or the rows are cleared, whatever sorts happen in between.
+// One row: the caption (cell 0), its sub-items (cells 1 ...), a number and a key kept with
+// it, an image index and a check state. Owned by its TListRows; its address stays the same
+// until it is deleted or the rows are cleared, whatever sorts happen in between.
 class TListRow : public ui::IListItem {
  public:
   explicit TListRow(TListRows& owner) : FOwner(&owner) {}
@@ -30,6 +31,8 @@ class TListRow : public ui::IListItem {
   std::vector<std::string> SubItems() const override;
   uint64_t Data() const override { return FData; }
   void SetData(uint64_t data) override { FData = data; }
+  std::string Key() const override { return FKey ? *FKey : Caption(); }
+  void SetKey(const std::string& key) override { FKey = key; }
   int ImageIndex() const override { return FImageIndex; }
   void SetImageIndex(int index) override;
   int Index() const override { return FIndex; }
@@ -48,6 +51,7 @@ class TListRow : public ui::IListItem {
   int FIndex = 0;
   std::vector<std::string> FCells{std::string()};
   uint64_t FData = 0;
+  std::optional<std::string> FKey;
   int FImageIndex = -1;
   bool FChecked = false;
 };

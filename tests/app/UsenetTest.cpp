@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -847,6 +848,202 @@ TEST_F(ArticleTest, MissingArticleEmptiesTheViewAndFailuresRestoreTheCursor) {
   EXPECT_THROW(Show(3), ENetException);
   EXPECT_EQ(WindowSystem.ScreenDouble.Cursor(), ui::TCursor::crDefault);
   EXPECT_EQ(Memo().back(), "body") << "a failure leaves the view as it was";
+}
+
+// Texts in several charsets, as the user reads them (UTF-8).
+const std::string kCafe = "Caf\xc3\xa9";
+const std::string kPrivet = "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";
+const std::string kResumeUtf8 = "r\xc3\xa9sum\xc3\xa9.pdf";
+const std::string kResumeLatin1 = "r\xe9sum\xe9.pdf";
+
+TEST_F(UsenetTest, MessageListShowsDecodedSubjectsAndSenders) {
+  LoopbackServer server(NewsServer(
+      {{"Group alt.a", "211 3 1 3 alt.a\r\n"},
+       {"xover 1-3",
+        "224 overview\r\n"
+        "1\t=?ISO-8859-1?Q?Caf=E9?= =?UTF-8?Q?_cr=C3=A8me?=\t=?KOI8-R?B?8NLJ18XU?= <p@x>\r\n"
+        "2\tRe: Gr\xfc\xdf"
+        "e\t=?x-unknown?Q?a?= <u@x>\r\n"
+        "3\t=?UTF-8?Q?=ZZ?=\tplain@x\r\n.\r\n"}}));
+  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  ClickServer("Local");
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  EXPECT_EQ(View.Msgs.Captions(), (std::vector<std::string>{kCafe + " cr\xc3\xa8me",
+                                                            "Re: Gr\xc3\xbc\xc3\x9f"
+                                                            "e",
+                                                            "=?UTF-8?Q?=ZZ?="}));
+  std::vector<std::string> senders;
+  for (int i = 0; i < View.Msgs.Count(); ++i) senders.push_back(View.Msgs.Item(i).SubItems()[0]);
+  EXPECT_EQ(senders,
+            (std::vector<std::string>{kPrivet + " <p@x>", "=?x-unknown?Q?a?= <u@x>", "plain@x"}));
+}
+
+// A group name that is not UTF-8 reads as characters in the lists and reaches the table and
+// the server as the bytes the server sent.
+TEST_F(UsenetTest, NonUtf8GroupNameIsSubscribedAndSelectedByItsBytes) {
+  const std::string group = "de.t\xe9st";
+  LoopbackServer server(NewsServer({{"List", "215 list\r\n" + group + " 3 1 y\r\n.\r\n"},
+                                    {"Group " + group, "211 3 1 3 " + group + "\r\n"},
+                                    {"xover 1-3", "224 overview\r\n1\ts\tf\r\n.\r\n"}}),
+                        2);
+  AddServer("Local", server.Port());
+  SubsView.OnShow = [this] {
+    SubsView.Groups.Select(0);
+    Subs->btnAddClick();
+    return ui::idOK;
+  };
+  ClickServer("Local");
+  EXPECT_EQ(SubsView.Groups.Captions(), (std::vector<std::string>{"de.t\xc3\xa9st"}));
+  EXPECT_EQ(SubsView.Subs.Captions(), (std::vector<std::string>{"de.t\xc3\xa9st"}));
+  ASSERT_EQ(View.Groups.Count(), 1);
+  EXPECT_EQ(View.Groups.Item(0).Caption(), "de.t\xc3\xa9st");
+  EXPECT_EQ(View.Groups.Item(0).Key(), group);
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  EXPECT_EQ(View.Msgs.Count(), 1);
+  // Connecting again selects the subscription the table holds.
+  ClickServer("Local");
+  EXPECT_EQ(View.Groups.Item(0).Key(), group);
+  Form.FormClose();
+  server.Join();
+  EXPECT_EQ(server.Received(), "mode reader\r\nList\r\nGroup " + group +
+                                   "\r\nxover 1-3\r\nQuit\r\n" + "mode reader\r\nGroup " + group +
+                                   "\r\nQuit\r\n");
+  const auto stored = [] {
+    store::TTable subscriptions;
+    subscriptions.DatabaseName = "News";
+    subscriptions.TableName = "Subscriptions";
+    subscriptions.Open();
+    std::vector<std::string> groups;
+    for (bool row = subscriptions.First(); row; row = subscriptions.Next())
+      groups.push_back(subscriptions.FieldByName("Group").AsString());
+    return groups;
+  };
+  EXPECT_EQ(stored(), std::vector<std::string>{group});
+  SubsView.Subs.Select(0);
+  Subs->btnDelClick();
+  EXPECT_TRUE(stored().empty()) << "unsubscribed by the same bytes";
+}
+
+TEST_F(ArticleTest, TheViewShowsEveryCharsetInUtf8) {
+  Open({{"Article 1",
+         "220 1 <1@x>\r\nSubject: =?ISO-8859-1?Q?Gr=FC=DFe?=\r\n"
+         "Content-Type: text/plain\r\n\r\nGr\xfc\xdf"
+         "e aus K\xf6ln\r\n\x93quoted\x94\r\n.\r\n"},
+        {"Article 2",
+         "220 2 <2@x>\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + kCafe + "\r\n.\r\n"},
+        {"Article 3",
+         "220 3 <3@x>\r\nContent-Type: multipart/mixed; boundary=B\r\n\r\n--B\r\n"
+         "Content-Type: text/plain; charset=koi8-r\r\n\r\n\xf0\xd2\xc9\xd7\xc5\xd4\r\n--B\r\n"
+         "Content-Type: text/plain; charset=iso-8859-15\r\n"
+         "Content-Transfer-Encoding: quoted-printable\r\n\r\n5 =A4\r\n--B\r\n"
+         "Content-Type: text/plain; charset=ISO-2022-JP\r\n\r\n\x1b$B$3$s$K$A$O\x1b(B\r\n"
+         "--B--\r\n.\r\n"}});
+  Show(1);
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: Gr\xc3\xbc\xc3\x9f"
+                                              "e",
+                                              "Content-Type: text/plain", "",
+                                              "Gr\xc3\xbc\xc3\x9f"
+                                              "e aus K\xc3\xb6ln",
+                                              "\xe2\x80\x9cquoted\xe2\x80\x9d"}));
+  Show(2);
+  EXPECT_EQ(Memo().back(), kCafe);
+  Show(3);
+  const std::vector<std::string> memo = Memo();
+  EXPECT_EQ(
+      std::vector<std::string>(memo.end() - 3, memo.end()),
+      (std::vector<std::string>{kPrivet, "5 \xe2\x82\xac",
+                                "\xe3\x81\x93\xe3\x82\x93\xe3\x81\xab\xe3\x81\xa1\xe3\x81\xaf"}));
+}
+
+TEST_F(ArticleTest, RawHeadersAreASwitchOfTheView) {
+  Open({{"Article 1",
+         "220 1 <1@x>\r\nSubject: =?UTF-8?Q?Caf=C3=A9?=\r\n =?UTF-8?Q?!?=\r\n"
+         "\r\nbody\r\n.\r\n"}});
+  EXPECT_FALSE(Form.ShowRawHeaders);
+  Form.mnuRawHeadersClick();
+  EXPECT_TRUE(Memo().empty()) << "no article shown: nothing to show";
+  Form.mnuRawHeadersClick();
+  Show(1);
+  EXPECT_EQ(Memo(), (std::vector<std::string>{"Subject: " + kCafe + "!", "", "body"}));
+  Form.mnuRawHeadersClick();
+  EXPECT_EQ(Memo(), (std::vector<std::string>{
+                        "Subject: =?UTF-8?Q?Caf=C3=A9?=", " =?UTF-8?Q?!?=", "", "body"}));
+  Show(1);
+  EXPECT_EQ(Memo().front(), "Subject: =?UTF-8?Q?Caf=C3=A9?=") << "the switch stays";
+  Form.mnuRawHeadersClick();
+  EXPECT_EQ(Memo().front(), "Subject: " + kCafe + "!");
+}
+
+TEST_F(ArticleTest, AlternativeShowsThePlainTextAndOpensTheOthers) {
+  Open({{"Article 1",
+         "220 1 <1@x>\r\nContent-Type: multipart/alternative; boundary=A\r\n\r\n"
+         "--A\r\nContent-Type: text/plain\r\n\r\nplain text\r\n--A\r\n"
+         "Content-Type: text/html\r\n\r\n<p>html</p>\r\n--A--\r\n.\r\n"}});
+  Show(1);
+  const std::vector<std::string> memo = Memo();
+  EXPECT_EQ(memo.back(), "plain text");
+  EXPECT_EQ(std::count(memo.begin(), memo.end(), "<p>html</p>"), 0);
+  ASSERT_EQ(View.Att.Captions(), (std::vector<std::string>{"part-2.html"}));
+  EXPECT_TRUE(View.Att.Visible());
+  SelectAttachment(0);
+  Form.mnuOpenClick();
+  EXPECT_EQ(test::ReadWholeFile(Scratch() + "part-2.html"), "<p>html</p>\r\n");
+  ASSERT_EQ(WindowSystem.ShellOpens.size(), 1u);
+  EXPECT_EQ(WindowSystem.ShellOpens[0].Target, Scratch() + "part-2.html");
+}
+
+// Two attachments that read alike: one named in Latin-1, one in UTF-8. Each row opens and
+// saves its own attachment, byte for byte, under the name the list shows.
+TEST_F(ArticleTest, NonUtf8AttachmentNameOpensAndSavesByteForByte) {
+  std::string latin1Content, utf8Content;
+  for (int i = 0; i < 300; ++i) {
+    latin1Content += static_cast<char>(i * 7);
+    utf8Content += static_cast<char>(255 - i);
+  }
+  const std::string article =
+      "220 1 <1@x>\r\nContent-Type: multipart/mixed; boundary=B\r\n\r\n--B\r\n"
+      "Content-Type: application/pdf; name=\"" +
+      kResumeLatin1 + "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+      test::Base64Lines(latin1Content) +
+      "--B\r\nContent-Type: application/pdf\r\nContent-Disposition: attachment; filename=\"" +
+      kResumeUtf8 + "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+      test::Base64Lines(utf8Content) + "--B--\r\n.\r\n";
+  Open({{"Article 1", article}});
+  Show(1);
+  ASSERT_EQ(View.Att.Captions(), (std::vector<std::string>{kResumeUtf8, kResumeUtf8}));
+  EXPECT_EQ(View.Att.Item(0).Key(), kResumeLatin1);
+  EXPECT_EQ(View.Att.Item(1).Key(), kResumeUtf8);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    const std::string& content = i == 0 ? latin1Content : utf8Content;
+    SelectAttachment(i);
+    Form.mnuOpenClick();
+    EXPECT_EQ(test::ReadWholeFile(Scratch() + kResumeUtf8), content);
+    EXPECT_EQ(WindowSystem.ShellOpens.back().Target, Scratch() + kResumeUtf8);
+    const std::string chosen = Dir.File("saved-" + std::to_string(i) + ".pdf");
+    View.Save.Choices.push_back(chosen);
+    Form.mnuSaveClick();
+    EXPECT_EQ(View.Save.PresetNames.back(), kResumeUtf8);
+    EXPECT_EQ(test::ReadWholeFile(chosen), content);
+  }
+}
+
+TEST_F(ArticleTest, ANewGroupsHeadersReplaceTheArticle) {
+  Open({{"Article 1", "220 1 <1@x>\r\n\r\nbegin 644 a.bin\r\n" +
+                          test::UuLines(std::string(45, 'a')) + "`\r\nend\r\n.\r\n"},
+        {"xover 1-9", "224 overview\r\n1\tone\tme\r\n.\r\n"}});
+  Show(1);
+  ASSERT_TRUE(View.Att.Visible());
+  View.Groups.Select(0);
+  Form.lvGroupsDblClick();
+  EXPECT_EQ(View.Msgs.Captions(), (std::vector<std::string>{"one"}));
+  EXPECT_TRUE(Memo().empty());
+  EXPECT_FALSE(View.Att.Visible());
+  EXPECT_EQ(View.Att.Count(), 0);
+  Form.mnuRawHeadersClick();
+  EXPECT_TRUE(Memo().empty()) << "the switch does not bring the article back";
 }
 
 }  // namespace

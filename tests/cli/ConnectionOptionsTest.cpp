@@ -81,8 +81,10 @@ TEST(ConnectionOptions, NewsAndFetchGoThroughTheProxy) {
       newsTarget, test::NewsServer({{"List", "215 list\r\nalt.socks 2 1 y\r\n.\r\n"}})));
   TConnectionOptions options;
   ParseSocksURL("socks5://127.0.0.1:" + std::to_string(newsProxy.Port()), options);
+  std::istringstream in;
   std::ostringstream out, err;
-  EXPECT_EQ(RunNewsCommand({"news.example:1119", "groups"}, out, err, options), 0) << err.str();
+  EXPECT_EQ(RunNewsCommand({"news.example:1119", "groups"}, in, out, err, options), 0)
+      << err.str();
   EXPECT_EQ(out.str(), "{\"name\":\"alt.socks\",\"high\":2,\"low\":1,\"status\":\"y\"}\n");
   newsProxy.Join();
   EXPECT_EQ(newsTarget, "news.example:1119");
@@ -128,9 +130,10 @@ TEST_F(SecureCommandTest, CAFileMustBeReadable) {
 TEST_F(SecureCommandTest, NewsOverNntps) {
   LoopbackServer server(test::NewsServer({{"List", "215 list\r\nalt.tls 5 1 y\r\n.\r\n"}}));
   test::TLSFront front(Certificate, server.Port());
+  std::istringstream in;
   std::ostringstream out, err;
-  EXPECT_EQ(RunNewsCommand({"nntps://localhost:" + std::to_string(front.Port()), "groups"}, out,
-                           err, Options),
+  EXPECT_EQ(RunNewsCommand({"nntps://localhost:" + std::to_string(front.Port()), "groups"}, in,
+                           out, err, Options),
             0)
       << err.str();
   EXPECT_EQ(out.str(), "{\"name\":\"alt.tls\",\"high\":5,\"low\":1,\"status\":\"y\"}\n");
@@ -139,7 +142,7 @@ TEST_F(SecureCommandTest, NewsOverNntps) {
   test::TLSFront untrusted(Certificate, server.Port());
   std::ostringstream none, failure;
   EXPECT_EQ(RunNewsCommand({"nntps://localhost:" + std::to_string(untrusted.Port()), "groups"},
-                           none, failure),
+                           in, none, failure),
             1);
   EXPECT_EQ(failure.str(),
             "quillpost-cli: TLS: certificate verify failed for localhost: unable to get local "

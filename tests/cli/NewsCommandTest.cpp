@@ -69,12 +69,13 @@ TEST_F(NewsCommandTest, OverviewGivesTheMessageListFields) {
                    "101\tSecond\tann@y\t\t<c@d>\t<a@b>\t5\t1\tXref: x\r\n.\r\n"}}));
   const CliRun r = RunNews({"127.0.0.1:" + std::to_string(server.Port()), "overview", "alt.test"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(
-      r.out,
-      "{\"number\":100,\"subject\":\"Hello\",\"from\":\"joe@x\",\"date\":\"2003-01-05T13:03:07\","
-      "\"message_id\":\"<a@b>\",\"references\":\"\",\"bytes\":1234,\"lines\":20}\n"
-      "{\"number\":101,\"subject\":\"Second\",\"from\":\"ann@y\",\"date\":\"1899-12-30T00:00:00\","
-      "\"message_id\":\"<c@d>\",\"references\":\"<a@b>\",\"bytes\":5,\"lines\":1}\n");
+  EXPECT_EQ(r.out,
+            "{\"number\":100,\"subject\":\"Hello\",\"subject_text\":\"Hello\",\"from\":\"joe@x\","
+            "\"from_text\":\"joe@x\",\"date\":\"2003-01-05T13:03:07\","
+            "\"message_id\":\"<a@b>\",\"references\":\"\",\"bytes\":1234,\"lines\":20}\n"
+            "{\"number\":101,\"subject\":\"Second\",\"subject_text\":\"Second\",\"from\":\"ann@y\","
+            "\"from_text\":\"ann@y\",\"date\":\"1899-12-30T00:00:00\","
+            "\"message_id\":\"<c@d>\",\"references\":\"<a@b>\",\"bytes\":5,\"lines\":1}\n");
 }
 
 TEST_F(NewsCommandTest, ArticleNumbersBeyond32Bits) {
@@ -115,7 +116,7 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(test::ReadWholeFile(dir.File("a.jpg")), jpeg);
   EXPECT_EQ(test::ReadWholeFile(dir.File("evil.bin")), binary);
-  EXPECT_NE(r.out.find("\"parts\":[{\"type\":\"text\",\"lines\":[\"hello\"]},"
+  EXPECT_NE(r.out.find("\"parts\":[{\"type\":\"text\",\"lines\":[\"hello\"],\"text\":\"hello\"},"
                        "{\"type\":\"attachment\",\"file_name\":\"../../a.jpg\",\"size\":5000,"
                        "\"saved_as\":" +
                        JsonString(dir.File("a.jpg")) +
@@ -126,6 +127,49 @@ TEST_F(NewsCommandTest, ArticleSavesAttachmentsByteForByte) {
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("\"body\":[\"preamble\"]"), std::string::npos) << r.out;
+}
+
+// The decoded fields beside the raw ones: encoded words in subject and sender, and each text
+// part's text from its own charset.
+TEST_F(NewsCommandTest, DecodedTextBesideTheRawFields) {
+  const std::string article =
+      "220 7 <m@x>\r\nContent-Type: multipart/mixed; boundary=B\r\n\r\n"
+      "pr\xe9"
+      "ambule\r\n--B\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\n"
+      "\xf0\xd2\xc9\xd7\xc5\xd4\r\nline 2\r\n--B\r\nContent-Type: text/plain; charset=utf-8\r\n"
+      "Content-Transfer-Encoding: quoted-printable\r\n\r\nCaf=C3=A9\r\n--B--\r\n.\r\n";
+  LoopbackServer server(
+      NewsServer({{"Group alt.test", "211 1 7 7 alt.test\r\n"},
+                  {"xover 7-7",
+                   "224 overview\r\n7\t=?ISO-8859-1?Q?Caf=E9?= =?UTF-8?B?Y3LDqG1l?=\t"
+                   "=?KOI8-R?Q?=F0=D2=C9=D7=C5=D4?= <p@x>\t\t<m@x>\t\t10\t1\r\n.\r\n"},
+                  {"Article 7", article}}),
+      2);
+  const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+  const CliRun overview = RunNews({host, "overview", "alt.test"});
+  EXPECT_EQ(overview.code, 0) << overview.err;
+  EXPECT_NE(overview.out.find("\"subject\":\"=?ISO-8859-1?Q?Caf=E9?= =?UTF-8?B?Y3LDqG1l?=\","
+                              "\"subject_text\":\"Caf\xc3\xa9"
+                              "cr\xc3\xa8me\","),
+            std::string::npos)
+      << overview.out;
+  EXPECT_NE(overview.out.find("\"from_text\":\"\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 "
+                              "<p@x>\""),
+            std::string::npos)
+      << overview.out;
+  const CliRun r = RunNews({host, "article", "alt.test", "7"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("\"body\":[\"pr\\u00e9ambule\"],\"body_text\":\"pr\xc3\xa9"
+                       "ambule\""),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(
+      r.out.find(
+          "\"parts\":[{\"type\":\"text\",\"lines\":[\"\\u00f0\\u00d2\\u00c9\\u00d7\\u00c5\\u00d4\","
+          "\"line 2\"],\"text\":\"\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82\\nline 2\"},"
+          "{\"type\":\"text\",\"lines\":[\"Caf\xc3\xa9\"],\"text\":\"Caf\xc3\xa9\"}]"),
+      std::string::npos)
+      << r.out;
 }
 
 TEST_F(NewsCommandTest, DamagedPartsAreWarnedAboutOnStandardError) {

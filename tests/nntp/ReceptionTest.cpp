@@ -140,6 +140,31 @@ TEST_P(Reception, NestedAlternativeKeepsPartsInOrder) {
   EXPECT_EQ(TextAt(Msg, 2).Lines, (TStringList{"<p>html</p>"}));
   EXPECT_EQ(TextAt(Msg, 3).Lines, (TStringList{"last"}));
   EXPECT_EQ(Msg.Body, (TStringList{"between"}));
+  // Each part knows its type and the multipart it was read inside.
+  const std::pair<std::string, int> placed[] = {{"multipart/alternative; boundary=\"inner\"", -1},
+                                                {"text/plain", 0},
+                                                {"text/html", 0},
+                                                {"text/plain", -1}};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Msg.MessageParts[i].ContentType(), placed[i].first);
+    EXPECT_EQ(Msg.MessageParts[i].Parent, placed[i].second);
+  }
+}
+
+// The outer closing delimiter right after an inner one is no text, and the parts after it
+// are found: a mixed article whose alternative part ends in a related multipart.
+TEST_P(Reception, OuterCloseAfterAnInnerCloseEndsTheOuterMultipart) {
+  ASSERT_TRUE(Receive(Crlf(test::NestedAlternativeArticle())));
+  ASSERT_EQ(Msg.MessageParts.Count(), 6);
+  EXPECT_EQ(TextAt(Msg, 3).Lines, (TStringList{"<p>html</p>"}));
+  EXPECT_EQ(AttachmentAt(Msg, 4).FileName, "logo.png");
+  EXPECT_EQ(AttachmentAt(Msg, 4).Parent, 2);
+  EXPECT_EQ(AttachmentAt(Msg, 5).FileName, "a.pdf");
+  EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 5).StoredPath), "%PDF");
+  EXPECT_EQ(AttachmentAt(Msg, 5).Parent, -1);
+  EXPECT_EQ(Msg.Body, (TStringList{"epilogue"}));
+  EXPECT_EQ(Msg.BoundaryStack.Count(), 0);
 }
 
 TEST_P(Reception, QuotedPrintableSinglePart) {
@@ -149,6 +174,7 @@ TEST_P(Reception, QuotedPrintableSinglePart) {
   EXPECT_EQ(Msg.Body.Count(), 0);
   ASSERT_EQ(Msg.MessageParts.Count(), 1);
   EXPECT_EQ(TextAt(Msg, 0).Lines, (TStringList{"caf\xE9 au", "", "softly joined", ""}));
+  EXPECT_EQ(TextAt(Msg, 0).ContentType(), "text/plain; charset=iso-8859-1");
 }
 
 TEST_P(Reception, Base64SinglePartZip) {
@@ -177,6 +203,8 @@ TEST_P(Reception, UuencodedAndXxencodedBlocks) {
   EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 1).StoredPath), second);
   EXPECT_EQ(AttachmentAt(Msg, 2).FileName, "xx.dat");
   EXPECT_EQ(ReadWholeFile(AttachmentAt(Msg, 2).StoredPath), xx);
+  EXPECT_EQ(AttachmentAt(Msg, 0).ContentType(), "") << "a uuencoded block has no type";
+  EXPECT_EQ(AttachmentAt(Msg, 0).Parent, -1);
 }
 
 TEST_P(Reception, BeginLinesThatStartNothing) {

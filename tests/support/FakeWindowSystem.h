@@ -74,6 +74,8 @@ class FakeListItem : public ui::IListItem {
   std::vector<std::string> SubItems() const override { return FSubItems; }
   uint64_t Data() const override { return FData; }
   void SetData(uint64_t data) override { FData = data; }
+  std::string Key() const override { return FKey ? *FKey : FCaption; }
+  void SetKey(const std::string& key) override { FKey = key; }
   int ImageIndex() const override { return FImageIndex; }
   void SetImageIndex(int index) override { FImageIndex = index; }
   int Index() const override;
@@ -86,6 +88,7 @@ class FakeListItem : public ui::IListItem {
   std::string FCaption;
   std::vector<std::string> FSubItems;
   uint64_t FData = 0;
+  std::optional<std::string> FKey;
   int FImageIndex = -1;
   bool FSelected = false;
 };

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "message/Message.h"
 #include "support/TempDir.h"
@@ -24,6 +25,43 @@ inline message::TAttachment& AttachmentAt(message::TMessage& message, int index)
   auto* attachment = dynamic_cast<message::TAttachment*>(&message.MessageParts[index]);
   if (attachment == nullptr) throw Exception("part is not an attachment");
   return *attachment;
+}
+
+// The lines of an article (up to its "." line) of the shape mail and news programs send: a
+// multipart/mixed whose first part is a multipart/alternative of a plain text and a
+// multipart/related (HTML and an image "logo.png"), then an attachment "a.pdf", then the
+// epilogue. Its parts in MessageParts: 0 the alternative's (empty) preamble, 1 the plain
+// text, 2 the related's preamble, 3 the HTML, 4 logo.png, 5 a.pdf.
+inline std::vector<std::string> NestedAlternativeArticle() {
+  return {"Content-Type: multipart/mixed; boundary=M",
+          "",
+          "--M",
+          "Content-Type: multipart/alternative; boundary=A",
+          "",
+          "--A",
+          "Content-Type: text/plain",
+          "",
+          "plain",
+          "--A",
+          "Content-Type: multipart/related; boundary=R",
+          "",
+          "--R",
+          "Content-Type: text/html",
+          "",
+          "<p>html</p>",
+          "--R",
+          "Content-Type: image/png; name=logo.png",
+          "",
+          "PNG",
+          "--R--",
+          "--A--",
+          "--M",
+          "Content-Type: application/pdf; name=a.pdf",
+          "",
+          "%PDF",
+          "--M--",
+          "epilogue",
+          "."};
 }
 
 // Attachment temporary files go to a folder of the test's own, found through TMPDIR.

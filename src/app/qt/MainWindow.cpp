@@ -172,6 +172,23 @@ void TMainWindow::BuildPanes() {
   FMsgWidget->setObjectName("memMsg");
   FMsgWidget->setReadOnly(true);
   FMsgWidget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // The text's own pop-up menu (copy, select all) with the switch for the header lines.
+  FMsgWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+  FRawHeaders = new QAction("Show raw headers", this);
+  FRawHeaders->setObjectName("mnuRawHeaders");
+  FRawHeaders->setCheckable(true);
+  connect(FRawHeaders, &QAction::triggered, this, [this] {
+    Call(&TfrmMain::mnuRawHeadersClick);
+    FRawHeaders->setChecked(FForm != nullptr && FForm->ShowRawHeaders);
+  });
+  connect(FMsgWidget, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu* menu = FMsgWidget->createStandardContextMenu(at);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    FRawHeaders->setChecked(FForm != nullptr && FForm->ShowRawHeaders);
+    menu->addAction(FRawHeaders);
+    menu->popup(FMsgWidget->mapToGlobal(at));
+  });
 
   FAtt = new widgets::TExtListView;
   FAtt->setObjectName("lvAtt");

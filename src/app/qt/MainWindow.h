@@ -85,6 +85,7 @@ class TMainWindow : public QMainWindow, public IMainView {
   QWidget* FRightPane = nullptr;
   QMenu* FServersMenu = nullptr;
   QMenu* FAttMenu = nullptr;
+  QAction* FRawHeaders = nullptr;
 
   std::unique_ptr<ui::QtTree> FTree;
   std::unique_ptr<ui::QtMemo> FMsg;

@@ -94,8 +94,23 @@ void QtMemo::Clear() {
 }
 
 void QtMemo::SetLines(const TStringList& lines) {
-  Clear();
-  AddStrings(lines);
+  if (lines.Empty()) {
+    Clear();
+    return;
+  }
+  // One setPlainText, which also puts the view at the first line; appending line by line
+  // would keep it at the last.
+  std::string text;
+  for (int i = 0; i < lines.Count(); ++i) {
+    std::string_view line = lines[i];
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (i > 0) text += '\n';
+    text += line;
+  }
+  FWidget.setPlainText(
+      ToQ(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n'));
+  FHasLines = true;
 }
 
 void QtMemo::Add(const std::string& line) {
