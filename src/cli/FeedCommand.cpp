@@ -45,8 +45,8 @@ TFeedSource ParseArguments(const std::vector<std::string>& args) {
 // The document of a site, fetched with the reader's HTTP settings as the feed update fetches
 // it, over the connection the options give; each move is written to err as the window logs it.
 // Throws what the fetch throws.
-std::unique_ptr<TStream> FetchDocument(const std::string& url,
-                                       const TConnectionOptions& connection, std::ostream& err) {
+std::unique_ptr<TStream> FetchDocument(const std::string& url, const TConnectionOptions& connection,
+                                       std::ostream& err) {
   http::THTTP client;
   feed::PrepareFeedClient(client);
   ApplyConnectionOptions(connection, client);

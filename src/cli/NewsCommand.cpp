@@ -129,6 +129,8 @@ void ReadPassword(Options& o, std::istream& in) {
       o.login = true;
     }
   }
+}
+
 // The lines as one text, each line but the last followed by LF.
 std::string JoinedLines(const TStringList& lines) {
   std::string text;
