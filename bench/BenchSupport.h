@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -25,6 +26,19 @@ class Stopwatch {
  private:
   std::chrono::steady_clock::time_point FStart;
 };
+
+// Runs a shell command (a benchmarked program, its output redirected) and returns its wall
+// time in seconds; a command that fails ends the benchmark, as its figure would mean nothing.
+inline double TimedCommand(const std::string& command) {
+  Stopwatch watch;
+  const int status = std::system(command.c_str());
+  const double seconds = watch.Seconds();
+  if (status != 0) {
+    std::printf("command failed with status %d: %s\n", status, command.c_str());
+    std::exit(1);
+  }
+  return seconds;
+}
 
 // Serves one payload to the next client on its own thread, then closes.
 class OneShotServer {

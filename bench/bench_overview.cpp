@@ -87,14 +87,8 @@ double CliSeconds(Server& server) {
   const std::string command = std::string(QP_CLI_PATH) +
                               " news 127.0.0.1:" + std::to_string(server.Port()) +
                               " overview alt.bench > /dev/null";
-  qp::bench::Stopwatch watch;
-  const int status = std::system(command.c_str());
-  const double seconds = watch.Seconds();
+  const double seconds = qp::bench::TimedCommand(command);
   t.join();
-  if (status != 0) {
-    std::printf("quillpost-cli failed with status %d\n", status);
-    std::exit(1);
-  }
   std::printf("quillpost-cli overview: %d articles in %.3f s\n", kLines, seconds);
   return seconds;
 }

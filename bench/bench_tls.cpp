@@ -139,14 +139,8 @@ double OverviewSeconds(Server& server, const std::string& listing, bool tls,
                                  : "127.0.0.1:" + std::to_string(server.Port());
   const std::string command = std::string(QP_CLI_PATH) + " --ca-file " + caFile + " news " +
                               target + " overview alt.bench > /dev/null";
-  qp::bench::Stopwatch watch;
-  const int status = std::system(command.c_str());
-  const double seconds = watch.Seconds();
+  const double seconds = qp::bench::TimedCommand(command);
   t.join();
-  if (status != 0) {
-    std::printf("quillpost-cli failed with status %d\n", status);
-    std::exit(1);
-  }
   return seconds;
 }
 
