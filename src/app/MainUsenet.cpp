@@ -270,6 +270,8 @@ void TfrmMain::LoadGroupList() {
   } catch (const std::exception& e) {
     if (FCancelledCommand) throw;
     ReportError(e);
+    // The transport's last status ("Connected.") would read as if the list had come.
+    barStat.SetSimpleText("Ready");
   }
 }
 

@@ -219,6 +219,7 @@ TEST_F(UsenetTest, FailingGroupListIsLoggedAndTheDialogStillOpens) {
   AddServer("NoList", server.Port());
   ClickServer("NoList");
   EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - 503 no list"}));
+  EXPECT_EQ(View.Status.SimpleText(), "Ready");
   EXPECT_EQ(SubsView.ShowCount, 1);
 }
 
