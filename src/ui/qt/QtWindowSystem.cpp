@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -140,13 +141,18 @@ TStringList QtMemo::Lines() const {
   return lines;
 }
 
+QtStatusBar::QtStatusBar(QStatusBar& widget) : FWidget(widget), FText(new QLabel) {
+  FText->setObjectName("barStatText");
+  FWidget.addWidget(FText, 1);
+}
+
 void QtStatusBar::SetSimpleText(const std::string& text) {
-  FWidget.showMessage(ToQ(text));
+  FText->setText(ToQ(text));
   FWidget.repaint();
 }
 
 std::string QtStatusBar::SimpleText() const {
-  return FromQ(FWidget.currentMessage());
+  return FromQ(FText->text());
 }
 
 QtMenuItem::QtMenuItem(IWindowSystem& windowSystem, QAction* action, std::string caption,

@@ -14,6 +14,7 @@
 class QAction;
 class QMenu;
 class QPlainTextEdit;
+class QLabel;
 class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -61,14 +62,18 @@ class QtMemo : public IMemo {
   bool FHasLines = false;  // tells an empty memo from one holding one empty line
 };
 
+// The simple text is a label that fills the status bar ("barStatText"), not a temporary
+// message: hovering a menu shows its items' status tips as temporary messages, and an empty
+// tip would otherwise wipe the text for good; the label comes back when the tip goes.
 class QtStatusBar : public IStatusBar {
  public:
-  explicit QtStatusBar(QStatusBar& widget) : FWidget(widget) {}
+  explicit QtStatusBar(QStatusBar& widget);
   void SetSimpleText(const std::string& text) override;
   std::string SimpleText() const override;
 
  private:
   QStatusBar& FWidget;
+  QLabel* FText;  // owned by FWidget
 };
 
 class QtMenu;

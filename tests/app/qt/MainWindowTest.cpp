@@ -2,12 +2,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -128,9 +128,14 @@ TEST(MainWindow, HoldsTheControlsOfTheLayout) {
   EXPECT_EQ(log->toPlainText(), "Error in FTP process - Socket Error # 10065\nNo route to host.");
   EXPECT_EQ(window.memLog().Lines().Count(), 2);
 
-  auto* status = window.findChild<QStatusBar*>("barStat");
+  auto* status = window.findChild<QLabel*>("barStatText");
   ASSERT_NE(status, nullptr);
-  EXPECT_EQ(status->currentMessage(), "Ready");
+  EXPECT_EQ(status->text(), "Ready");
+  // A menu item without a status tip, hovered, sends an empty tip; the text stays.
+  QStatusTipEvent hover("");
+  QApplication::sendEvent(&window, &hover);
+  EXPECT_EQ(status->text(), "Ready");
+  EXPECT_EQ(window.barStat().SimpleText(), "Ready");
 
   form.FormClose();
   form.FormDestroy();
