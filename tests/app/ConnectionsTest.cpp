@@ -11,6 +11,7 @@
 #include "store/Table.h"
 #include "support/FakeWindowSystem.h"
 #include "support/LoopbackServer.h"
+#include "support/NewsDatabase.h"
 #include "support/NewsServer.h"
 #include "support/SocksScript.h"
 #include "support/TLSPeer.h"
@@ -39,10 +40,6 @@ const char* const kList = "215 list\r\nalt.proxied 3 1 y\r\n.\r\n";
 class ConnectionsTest : public ::testing::Test {
  protected:
   ConnectionsTest() : Form(WindowSystem, View), Options(OptionsView, Dir.File("quillpost.INI")) {
-    fs::create_directories(Dir.File("data"));
-    store::News().Disconnect();
-    store::News().SetDirectory(Dir.File("data/"));
-    store::News().Connect();
     Subs = std::make_unique<dialogs::TdlgSubs>(SubsView);
     Form.DataFolder = Dir.File("data/");
     Form.TempFolder = Dir.File("temp/");
@@ -54,7 +51,6 @@ class ConnectionsTest : public ::testing::Test {
     Form.FormClose();
     Form.FormDestroy();
     Subs.reset();
-    store::News().Disconnect();
   }
 
   void SetServer(int port, const std::string& address = "127.0.0.1") {
@@ -97,6 +93,7 @@ class ConnectionsTest : public ::testing::Test {
   }
 
   test::TempDir Dir;
+  test::ScopedNewsDatabase Database{Dir.File("data/")};
   test::FakeWindowSystem WindowSystem;
   test::FakeMainView View;
   test::FakeSubsView SubsView;

@@ -9,6 +9,7 @@
 #include "store/Database.h"
 #include "support/FakeWindowSystem.h"
 #include "support/LoopbackServer.h"
+#include "support/NewsDatabase.h"
 #include "support/NewsServer.h"
 #include "support/TempDir.h"
 
@@ -21,12 +22,8 @@ namespace fs = std::filesystem;
 // start routine leaves them, and the servers "Alpha" and "Beta".
 struct DialogFixture {
   DialogFixture() : Form(WindowSystem, View), Sites(WindowSystem, SitesView) {
-    fs::create_directories(Dir.File("data"));
     Form.DataFolder = Dir.File("data/");
     Form.TempFolder = Dir.File("temp/");
-    store::News().Disconnect();
-    store::News().SetDirectory(Form.DataFolder);
-    store::News().Connect();
     Sites.tblSites.Open();
     Sites.tblServers.Open();
     AddServerInDialog("Alpha");
@@ -39,7 +36,6 @@ struct DialogFixture {
     Form.FormDestroy();
     Sites.tblServers.Close();
     Sites.tblSites.Close();
-    store::News().Disconnect();
   }
   // Adds a server row as the user does: insert, type the name, post.
   void AddServerInDialog(const std::string& name) {
@@ -59,6 +55,7 @@ struct DialogFixture {
   }
 
   test::TempDir Dir;
+  test::ScopedNewsDatabase Database{Dir.File("data/")};
   test::FakeWindowSystem WindowSystem;
   test::FakeMainView View;
   TfrmMain Form;

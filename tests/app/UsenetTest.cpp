@@ -19,6 +19,7 @@
 #include "support/Encoders.h"
 #include "support/FakeWindowSystem.h"
 #include "support/LoopbackServer.h"
+#include "support/NewsDatabase.h"
 #include "support/NewsServer.h"
 #include "support/TempDir.h"
 
@@ -26,6 +27,7 @@ namespace qp::app {
 namespace {
 
 namespace fs = std::filesystem;
+using test::AddServerRow;
 using test::FakeListView;
 using test::FakeMainView;
 using test::FakeSubsView;
@@ -41,11 +43,7 @@ class UsenetTest : public ::testing::Test {
   UsenetTest() : Form(WindowSystem, View) {
     setenv("TZ", "UTC", 1);
     tzset();
-    fs::create_directories(Dir.File("data"));
     fs::create_directories(Dir.File("temp"));
-    store::News().Disconnect();
-    store::News().SetDirectory(Dir.File("data/"));
-    store::News().Connect();
     Subs = std::make_unique<dialogs::TdlgSubs>(SubsView);
     Form.DataFolder = Dir.File("data/");
     Form.TempFolder = Dir.File("temp/");
@@ -56,25 +54,6 @@ class UsenetTest : public ::testing::Test {
     Form.FormClose();
     Form.FormDestroy();
     Subs.reset();
-    store::News().Disconnect();
-  }
-
-  // Adds a server row; returns its ID.
-  int AddServer(const std::string& name, int port, bool authenticate = false,
-                const std::string& login = "", const std::string& password = "") {
-    store::TTable servers;
-    servers.DatabaseName = "News";
-    servers.TableName = "Servers.DAT";
-    servers.Open();
-    servers.Insert();
-    servers.FieldByName("Name").SetAsString(name);
-    servers.FieldByName("Address").SetAsString("127.0.0.1");
-    servers.FieldByName("Port").SetAsInteger(port);
-    servers.FieldByName("Authenticate").SetAsBoolean(authenticate);
-    servers.FieldByName("Login").SetAsString(login);
-    servers.FieldByName("Password").SetAsString(password);
-    servers.Post();
-    return servers.FieldByName("ID").AsInteger();
   }
 
   void Subscribe(int server, const std::string& group) {
@@ -106,6 +85,7 @@ class UsenetTest : public ::testing::Test {
   std::string Scratch() const { return Form.GetScratchFolder(); }
 
   test::TempDir Dir;
+  test::ScopedNewsDatabase Database{Dir.File("data/")};
   FakeWindowSystem WindowSystem;
   FakeMainView View;
   FakeSubsView SubsView;
@@ -116,7 +96,7 @@ class UsenetTest : public ::testing::Test {
 TEST_F(UsenetTest, ServerClickListsTheSubscribedGroupsAndChecksTheItem) {
   LoopbackServer server(NewsServer(
       {{"Group alt.a", "211 3 100 102 alt.a\r\n"}, {"Group alt.b", "211 0 0 0 alt.b\r\n"}}));
-  const int id = AddServer("Local", server.Port());
+  const int id = AddServerRow("Local", server.Port());
   Subscribe(id, "alt.a");
   Subscribe(id, "alt.b");
   ui::IMenuItem& item = ClickServer("Local");
@@ -133,7 +113,7 @@ TEST_F(UsenetTest, ServerClickListsTheSubscribedGroupsAndChecksTheItem) {
 }
 
 TEST_F(UsenetTest, UnknownServerCaptionIsLogged) {
-  AddServer("Known", 1);
+  AddServerRow("Known", 1);
   Form.BuildServerMenu();
   auto item = View.Servers.CreateItem(
       "Gone", [this](ui::IMenuItem& sender) { Form.ServerMenuClick(sender); });
@@ -144,7 +124,7 @@ TEST_F(UsenetTest, UnknownServerCaptionIsLogged) {
 }
 
 TEST_F(UsenetTest, FailedConnectIsLoggedAndStops) {
-  const int id = AddServer("Refusing", test::UnusedLoopbackPort());
+  const int id = AddServerRow("Refusing", test::UnusedLoopbackPort());
   Subscribe(id, "alt.a");
   ui::IMenuItem& item = ClickServer("Refusing");
   EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - Connection refused"}));
@@ -174,7 +154,7 @@ TEST_F(UsenetTest, GreetingsThatGiveTheServerUp) {
     View.Log.Clear();
     LoopbackServer server(NewsServer({}, r.greeting));
     const std::string name = "S" + std::to_string(++n);
-    Subscribe(AddServer(name, server.Port()), "alt.a");
+    Subscribe(AddServerRow(name, server.Port()), "alt.a");
     ui::IMenuItem& item = ClickServer(name);
     EXPECT_FALSE(item.Checked());
     EXPECT_EQ(Log(), r.log);
@@ -190,7 +170,7 @@ TEST_F(UsenetTest, ServerWithoutSubscriptionsOpensTheDialog) {
       NewsServer(
           {{"List", "215 list\r\nalt.eq 5 5 y\r\nalt.low 3 7 y\r\nalt.ten 10 1 y\r\n.\r\n"}}),
       2);
-  AddServer("Empty", server.Port());
+  AddServerRow("Empty", server.Port());
   // Cancel: lvGroups stays empty while the item is checked.
   ui::IMenuItem& item = ClickServer("Empty");
   EXPECT_EQ(SubsView.ShowCount, 1);
@@ -216,7 +196,7 @@ TEST_F(UsenetTest, ServerWithoutSubscriptionsOpensTheDialog) {
 
 TEST_F(UsenetTest, FailingGroupListIsLoggedAndTheDialogStillOpens) {
   LoopbackServer server(NewsServer({{"List", "503 no list\r\n"}}));
-  AddServer("NoList", server.Port());
+  AddServerRow("NoList", server.Port());
   ClickServer("NoList");
   EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - 503 no list"}));
   EXPECT_EQ(View.Status.SimpleText(), "Ready");
@@ -233,7 +213,7 @@ TEST_F(UsenetTest, GroupDoubleClickLoadsTheHeaders) {
                   {"Group alt.b", "211 1 7 7 alt.b\r\n"},
                   {"xover 100-101", overview},
                   {"xover 7-7", "224 overview\r\n7\tOnly\tme\t\t\t\t1\t1\r\n.\r\n"}}));
-  const int id = AddServer("Local", server.Port());
+  const int id = AddServerRow("Local", server.Port());
   Subscribe(id, "alt.a");
   Subscribe(id, "alt.b");
   ClickServer("Local");
@@ -264,7 +244,7 @@ TEST_F(UsenetTest, EveryFillRunsInsideOneUpdateBracket) {
        {"xover 100-101",
         "224 overview\r\n100\tFirst\tjoe\t\t\t\t1\t1\r\n101\tNext\tann\t\t\t\t2\t1\r\n.\r\n"},
        {"List", "215 list\r\nalt.a 101 100 y\r\nalt.b 7 7 y\r\n.\r\n"}}));
-  const int id = AddServer("Local", server.Port());
+  const int id = AddServerRow("Local", server.Port());
   Subscribe(id, "alt.a");
   Subscribe(id, "alt.b");
   SubsView.Groups.AddsOutsideUpdate = SubsView.Subs.AddsOutsideUpdate = 0;  // the setup's rows
@@ -289,7 +269,7 @@ TEST_F(UsenetTest, ArticleNumbersBeyond32BitsReachTheServerUnwrapped) {
         "224 overview\r\n4294967297\tLow\r\n18446744073709551615\tHigh\r\n"
         "18446744073709551616\tBeyond\r\n.\r\n"},
        {"Article 18446744073709551615", "220 18446744073709551615 <h@x>\r\n\r\nhigh\r\n.\r\n"}}));
-  Subscribe(AddServer("Local", server.Port()), "big");
+  Subscribe(AddServerRow("Local", server.Port()), "big");
   ClickServer("Local");
   EXPECT_EQ(View.Groups.Item(0).SubItems(), (std::vector<std::string>{"18446744069414584319"}))
       << "18446744073709551615 - 4294967297 + 1";
@@ -315,7 +295,7 @@ TEST_F(UsenetTest, ArticleNumbersBeyond32BitsReachTheServerUnwrapped) {
 
 TEST_F(UsenetTest, ChoosingTheConnectedServerAgainReconnects) {
   LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}), 2);
-  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  Subscribe(AddServerRow("Local", server.Port()), "alt.a");
   ClickServer("Local");
   View.Msg.Add("old article");
   ui::IMenuItem& again = ClickServer("Local");
@@ -357,8 +337,8 @@ void LoginServer(PeerSession& s) {
 TEST_F(UsenetTest, CredentialsGoOnlyToServersThatAuthenticate) {
   LoopbackServer first(LoginServer);
   LoopbackServer second(LoginServer);
-  Subscribe(AddServer("Login", first.Port(), true, "joe", "secret"), "alt.a");
-  Subscribe(AddServer("Open", second.Port()), "alt.a");
+  Subscribe(AddServerRow("Login", first.Port(), true, "joe", "secret"), "alt.a");
+  Subscribe(AddServerRow("Open", second.Port()), "alt.a");
   EXPECT_TRUE(ClickServer("Login").Checked());
   try {
     ClickServer("Open");
@@ -402,8 +382,8 @@ TEST_F(UsenetTest, LoginFirstServerListsTheGroupThatOnlyLoggedInReadersSee) {
     }
   };
   LoopbackServer login(server), anonymous(server);
-  AddServer("Members", login.Port(), true, "joe", "secret");
-  AddServer("Guest", anonymous.Port());
+  AddServerRow("Members", login.Port(), true, "joe", "secret");
+  AddServerRow("Guest", anonymous.Port());
   ClickServer("Members");
   EXPECT_EQ(SubsView.Groups.Captions(), (std::vector<std::string>{"public", "members.only"}));
   EXPECT_EQ(SubsView.Groups.Item(1).SubItems(), (std::vector<std::string>{"5"}));
@@ -441,7 +421,7 @@ TEST_F(UsenetTest, CountsAreTheSameInBothListsAndCountTheLastArticle) {
   }
   replies["List"] = listing + ".\r\n";
   LoopbackServer server(NewsServer(replies), 2);
-  AddServer("Local", server.Port());
+  AddServerRow("Local", server.Port());
   SubsView.OnShow = [this] {
     for (int i = 0; i < SubsView.Groups.Count(); ++i) {
       SubsView.Groups.Select(i);
@@ -493,7 +473,7 @@ TEST_F(UsenetTest, TheGroupListShowsWhatIsStoredWhicheverWayTheDialogCloses) {
       NewsServer({{"Group alt.a", "211 2 1 2 alt.a\r\n"},
                   {"Group alt.b", "211 3 1 3 alt.b\r\n"},
                   {"List", "215 list\r\nalt.a 2 1 y\r\nalt.b 3 1 y\r\nalt.c 4 1 y\r\n.\r\n"}}));
-  const int id = AddServer("Local", server.Port());
+  const int id = AddServerRow("Local", server.Port());
   Subscribe(id, "alt.a");
   Subscribe(id, "alt.b");
   ClickServer("Local");
@@ -552,7 +532,7 @@ TEST_F(UsenetTest, TheGroupListShowsWhatIsStoredWhicheverWayTheDialogCloses) {
 
 TEST_F(UsenetTest, DisconnectEmptiesTheViewsAndClosingSendsQuit) {
   LoopbackServer server(NewsServer({{"Group alt.a", "211 1 1 1 alt.a\r\n"}}));
-  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  Subscribe(AddServerRow("Local", server.Port()), "alt.a");
   ui::IMenuItem& item = ClickServer("Local");
   View.Msgs.Add().SetCaption("x");
   View.Msg.Add("text");
@@ -574,7 +554,7 @@ TEST_F(UsenetTest, NoSecondCommandWhileOneIsWaiting) {
   LoopbackServer server(
       NewsServer({{"Group alt.a", "211 1 5 5 alt.a\r\n"},
                   {"xover 5-5", "224 overview\r\n5\tS\tF\t\t\t\t1\t1\r\n.\r\n"}}));
-  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  Subscribe(AddServerRow("Local", server.Port()), "alt.a");
   ClickServer("Local");
   // While the overview is read, the window's event pump runs another double-click.
   int nested = 0;
@@ -652,7 +632,7 @@ TEST_F(UsenetTest, DisconnectCancelsTheWaitingCommand) {
     LoopbackServer server(r.server);
     const bool connectFirst = !r.waitingCommand.empty();
     const int id =
-        AddServer(connectFirst ? std::string("Local") + r.name : "Silent", server.Port());
+        AddServerRow(connectFirst ? std::string("Local") + r.name : "Silent", server.Port());
     Subscribe(id, "alt.a");
     if (connectFirst) ClickServer(std::string("Local") + r.name);
     View.Msg.Add("old article");
@@ -688,7 +668,7 @@ TEST_F(UsenetTest, SilentServerEndsInTheReadTimeout) {
   EXPECT_EQ(Form.netNews->ReadTimeout, 120000);
   Form.netNews->ReadTimeout = 200;
   LoopbackServer server([](PeerSession& s) { s.WaitClosed(); });
-  Subscribe(AddServer("Silent", server.Port()), "alt.a");
+  Subscribe(AddServerRow("Silent", server.Port()), "alt.a");
   ui::IMenuItem& item = ClickServer("Silent");
   EXPECT_EQ(Log(), (std::vector<std::string>{"Error in FTP process - Read Timeout"}));
   EXPECT_FALSE(item.Checked());
@@ -701,7 +681,7 @@ class ArticleTest : public UsenetTest {
   void Open(std::map<std::string, std::string> articles) {
     articles["Group alt.bin"] = "211 1 1 9 alt.bin\r\n";
     Server = std::make_unique<LoopbackServer>(NewsServer(std::move(articles)));
-    Subscribe(AddServer("Local", Server->Port()), "alt.bin");
+    Subscribe(AddServerRow("Local", Server->Port()), "alt.bin");
     ClickServer("Local");
   }
   void Show(uint64_t number) {
@@ -866,7 +846,7 @@ TEST_F(UsenetTest, MessageListShowsDecodedSubjectsAndSenders) {
         "2\tRe: Gr\xfc\xdf"
         "e\t=?x-unknown?Q?a?= <u@x>\r\n"
         "3\t=?UTF-8?Q?=ZZ?=\tplain@x\r\n.\r\n"}}));
-  Subscribe(AddServer("Local", server.Port()), "alt.a");
+  Subscribe(AddServerRow("Local", server.Port()), "alt.a");
   ClickServer("Local");
   View.Groups.Select(0);
   Form.lvGroupsDblClick();
@@ -888,7 +868,7 @@ TEST_F(UsenetTest, NonUtf8GroupNameIsSubscribedAndSelectedByItsBytes) {
                                     {"Group " + group, "211 3 1 3 " + group + "\r\n"},
                                     {"xover 1-3", "224 overview\r\n1\ts\tf\r\n.\r\n"}}),
                         2);
-  AddServer("Local", server.Port());
+  AddServerRow("Local", server.Port());
   SubsView.OnShow = [this] {
     SubsView.Groups.Select(0);
     Subs->btnAddClick();

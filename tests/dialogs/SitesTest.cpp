@@ -6,6 +6,7 @@
 #include "store/Database.h"
 #include "store/Table.h"
 #include "support/FakeWindowSystem.h"
+#include "support/NewsDatabase.h"
 #include "support/TempDir.h"
 
 namespace qp::dialogs {
@@ -24,16 +25,8 @@ struct ServerRow {
 // The site dialog over fakes, with News connected to a temporary folder.
 class SitesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    store::News().Disconnect();
-    store::News().SetDirectory(folder.Path());
-    store::News().Connect();
-    dialog = std::make_unique<TdlgSites>(windowSystem, view);
-  }
-  void TearDown() override {
-    dialog.reset();
-    store::News().Disconnect();
-  }
+  void SetUp() override { dialog = std::make_unique<TdlgSites>(windowSystem, view); }
+  void TearDown() override { dialog.reset(); }
 
   // Opens the tables as the start routine does.
   void Open() {
@@ -72,6 +65,7 @@ class SitesTest : public ::testing::Test {
   }
 
   test::TempDir folder;
+  test::ScopedNewsDatabase database{folder.Path()};
   test::FakeWindowSystem windowSystem;
   test::FakeSitesView view;
   std::unique_ptr<TdlgSites> dialog;
@@ -166,7 +160,8 @@ TEST_F(SitesTest, LoginControlsFollowTheAuthenticateBoxOfEachRow) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    TearDown();
+    dialog.reset();
+    store::News().Disconnect();
     test::TempDir other;
     store::News().SetDirectory(other.Path());
     store::News().Connect();

@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/Query.h"
 #include "support/FakeWindowSystem.h"
+#include "support/NewsDatabase.h"
 #include "support/TempDir.h"
 
 namespace qp::dialogs {
@@ -16,16 +17,10 @@ using test::FakeSubsView;
 class SubscribeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    store::News().Disconnect();
-    store::News().SetDirectory(folder.Path());
-    store::News().Connect();
     dialog = std::make_unique<TdlgSubs>(view);
     dialog->ServerID = 5;
   }
-  void TearDown() override {
-    dialog.reset();
-    store::News().Disconnect();
-  }
+  void TearDown() override { dialog.reset(); }
 
   void AddGroup(const std::string& name, const std::string& count) {
     ui::IListItem& row = view.Groups.Add();
@@ -45,6 +40,7 @@ class SubscribeTest : public ::testing::Test {
   }
 
   test::TempDir folder;
+  test::ScopedNewsDatabase database{folder.Path()};
   FakeSubsView view;
   std::unique_ptr<TdlgSubs> dialog;
 };

@@ -17,11 +17,10 @@
 #include "app/Main.h"
 #include "app/qt/MainWindow.h"
 #include "dialogs/Subscribe.h"
-#include "store/Database.h"
-#include "store/Table.h"
 #include "support/Encoders.h"
 #include "support/FakeWindowSystem.h"
 #include "support/LoopbackServer.h"
+#include "support/NewsDatabase.h"
 #include "support/NewsServer.h"
 #include "support/QtTestApp.h"
 #include "support/TempDir.h"
@@ -105,31 +104,10 @@ TEST(ArticleWindow, ListAndViewShowTheTextOfEveryCharset) {
     settings.remove("frmMain");  // no sort order kept by another test
   }
   test::TempDir dir;
-  fs::create_directories(dir.File("data"));
   fs::create_directories(dir.File("temp"));
-  store::News().Disconnect();
-  store::News().SetDirectory(dir.File("data/"));
-  store::News().Connect();
+  test::ScopedNewsDatabase database(dir.File("data/"));
   test::LoopbackServer server(test::NewsServer(Articles()));
-  {
-    store::TTable servers;
-    servers.DatabaseName = "News";
-    servers.TableName = "Servers.DAT";
-    servers.Open();
-    servers.Insert();
-    servers.FieldByName("Name").SetAsString("Local");
-    servers.FieldByName("Address").SetAsString("127.0.0.1");
-    servers.FieldByName("Port").SetAsInteger(server.Port());
-    servers.Post();
-    store::TTable subscriptions;
-    subscriptions.DatabaseName = "News";
-    subscriptions.TableName = "Subscriptions";
-    subscriptions.Open();
-    subscriptions.Insert();
-    subscriptions.FieldByName("Server").SetAsInteger(servers.FieldByName("ID").AsInteger());
-    subscriptions.FieldByName("Group").SetAsString("alt.charsets");
-    subscriptions.Post();
-  }
+  test::AddSubscriptionRow(test::AddServerRow("Local", server.Port()), "alt.charsets");
 
   ShellRecordingWindowSystem windowSystem;
   test::FakeSubsView subsView;
@@ -225,7 +203,6 @@ TEST(ArticleWindow, ListAndViewShowTheTextOfEveryCharset) {
     form.FormDestroy();
   }
   server.Join();
-  store::News().Disconnect();
 }
 
 }  // namespace
