@@ -3,6 +3,7 @@
 #include "base/InternetText.h"
 #include "base/SysUtils.h"
 #include "net/IOHandlerTLS.h"
+#include "net/NetExceptions.h"
 
 namespace qp::http {
 
@@ -121,9 +122,9 @@ void THTTP::PerformRequest(THTTPMethod method, const std::string& url, const TRe
     // A kept connection is silent between requests: anything readable on it is the server's
     // close (of an idle connection) or bytes that belong to no request, so it is replaced.
     if (Connected() && (!InputBuffer().Empty() || IOHandler()->WaitReadable(0))) Disconnect();
-    if (!Connected()) Connect();
-    SendRequest(method, target, source);
-    ReadResponseHead();
+    const bool reused = Connected();
+    if (!reused) Connect();
+    ExchangeRequest(method, target, source, reused);
     HandleResponse(method, url, source, responseStream, startPosition);
   } catch (...) {
     // A response not read to its end leaves the connection at an unknown place in the
@@ -313,6 +314,42 @@ void THTTP::SendRequest(THTTPMethod method, const std::string& target,
       WriteFromStream(*source.Stream);
     }
   }
+}
+
+namespace {
+
+// The failures of a connection that the server closed before it read the request: its end, a
+// reset, or a send to a socket already shut.
+bool ClosedUnderTheRequest(const std::exception& failure) {
+  if (dynamic_cast<const EConnClosedGracefully*>(&failure) != nullptr) return true;
+  const auto* socketError = dynamic_cast<const net::ESocketError*>(&failure);
+  if (socketError == nullptr) return false;
+  const int code = socketError->SocketErrorCode();
+  return code == 10053 || code == 10054 || code == 10058;
+}
+
+}  // namespace
+
+void THTTP::ExchangeRequest(THTTPMethod method, const std::string& target,
+                            const TRequestSource& source, bool reused) {
+  FStatusLine.clear();
+  try {
+    SendRequest(method, target, source);
+    ReadResponseHead();
+    return;
+  } catch (const std::exception& e) {
+    // A server may close an idle kept connection just as a request goes out on it (its
+    // keep-alive time-out). When not one byte of a response came, the request was never
+    // answered, and one without a body is sent again on a new connection (RFC 9112 section
+    // 9.3.1); a request with a body might have been acted on, so its failure stands.
+    const bool hasBody = method == THTTPMethod::Post || method == THTTPMethod::Put;
+    const bool unanswered = FStatusLine.empty() && InputBuffer().Empty();
+    if (!reused || hasBody || !unanswered || !ClosedUnderTheRequest(e)) throw;
+  }
+  Disconnect();
+  Connect();
+  SendRequest(method, target, source);
+  ReadResponseHead();
 }
 
 void THTTP::ReadResponseHead() {

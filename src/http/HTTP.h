@@ -186,6 +186,10 @@ class THTTP : public net::TTCPClient {
   std::string PrepareRequest(THTTPMethod method, const std::string& url);
   void SendRequest(THTTPMethod method, const std::string& target, const TRequestSource& source);
   void ReadResponseHead();
+  // SendRequest and ReadResponseHead; a kept connection (reused) that the server closed as
+  // the request went out is replaced once, for a request without a body.
+  void ExchangeRequest(THTTPMethod method, const std::string& target, const TRequestSource& source,
+                       bool reused);
   void DecideKeepAlive();
   void HandleResponse(THTTPMethod method, const std::string& url, const TRequestSource& source,
                       TStream* stream, int64_t startPosition);

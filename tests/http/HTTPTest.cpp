@@ -1,3 +1,5 @@
+#include <sys/socket.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -272,6 +274,56 @@ TEST_F(HTTPTest, ConnectionIsReusedForTheSameServerOnly) {
   Finish(twoHosts);
   EXPECT_EQ(twoHosts.Accepted(), 2);
   EXPECT_NE(twoHosts.Received().find("Host: localhost\r\n"), std::string::npos);
+}
+
+// The server closes its kept connection just as the second request arrives, in the way of
+// each row; a request that got no byte of an answer goes again once on a new connection.
+TEST_F(HTTPTest, AKeptConnectionClosedUnderTheRequestIsReplacedOnce) {
+  enum class TClose { Quietly, WithReset, AfterHalfALine };
+  struct Row {
+    const char* name;
+    TClose close;
+    bool fetched;  // the second Get succeeds on a second connection
+  };
+  const Row rows[] = {
+      {"close without an answer", TClose::Quietly, true},
+      {"reset without an answer", TClose::WithReset, true},
+      {"close after half a status line", TClose::AfterHalfALine, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    int connection = 0;
+    LoopbackServer server(
+        [&, close = r.close](PeerSession& s) {
+          if (++connection > 1) {
+            if (ReadRequestHead(s)) s.Send(Counted("200 OK", "2"));
+            return;
+          }
+          if (!ReadRequestHead(s)) return;
+          s.Send(Counted("200 OK", "1"));
+          if (!ReadRequestHead(s)) return;
+          if (close == TClose::AfterHalfALine) s.Send("HTTP/1.1 2");
+          if (close == TClose::WithReset) {
+            const linger reset{1, 0};
+            ::setsockopt(s.Fd(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+          }
+          s.Close();
+        },
+        r.fetched ? 2 : 1);
+    THTTP fresh;
+    fresh.ReadTimeout = 5000;
+    TMemoryStream got;
+    fresh.Get(Url(server, "/a"), got);
+    if (r.fetched) {
+      fresh.Get(Url(server, "/a"), got);
+      EXPECT_EQ(got.DataString(), "12");
+    } else {
+      EXPECT_THROW(fresh.Get(Url(server, "/a"), got), EConnClosedGracefully);
+    }
+    fresh.Disconnect();
+    server.Join();
+    EXPECT_EQ(server.Accepted(), r.fetched ? 2 : 1);
+  }
 }
 
 TEST_F(HTTPTest, ServerThatClosesIsBelieved) {
